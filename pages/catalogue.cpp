@@ -1,0 +1,88 @@
+#include "catalogue.h"
+
+namespace {
+
+const char *const models[Catalogue::ModelCount] = {
+    "341RA", "341HA", "352KA", "363RU", "363KU", "363NU", "363FL", "363FU", "363TU", "363HU",
+    "374TL", "385KL", "385KY", "385TL", "385TY", "385HY", "396PZ", "396HZ", "417PZ", "417HZ",
+};
+
+struct ResultPage
+{
+    PageId questionPage;
+    const char *model;
+};
+
+// Result pages 23..56 in id order, grouped by the question page that offers them.
+const ResultPage resultPages[Catalogue::LastResultPage - Catalogue::FirstResultPage + 1] = {
+    // Catalogue page 16, by type letter P, H, T, F.
+    {16, "396PZ"}, {16, "417PZ"},
+    {16, "341HA"}, {16, "363HU"}, {16, "385HY"}, {16, "396HZ"}, {16, "417HZ"},
+    {16, "363TU"}, {16, "374TL"}, {16, "385TL"}, {16, "385TY"},
+    {16, "363FU"}, {16, "363FL"},
+    // Catalogue page 17, by type letter K, N, R.
+    {17, "352KA"}, {17, "363KU"}, {17, "385KL"}, {17, "385KY"},
+    {17, "363NU"},
+    {17, "341RA"}, {17, "363RU"},
+    // The code groups of the third question level, pages 18 to 22.
+    {18, "341RA"}, {18, "341RA"}, {18, "341HA"},
+    {19, "352KA"},
+    {20, "363RU"}, {20, "363KU"}, {20, "363FU"}, {20, "363TU"}, {20, "363FL"},
+    {21, "374TL"},
+    {22, "385KY"}, {22, "385TY"}, {22, "385KL"}, {22, "385TL"},
+};
+
+// Type pages 131..137: the four letters of catalogue page 16, then the three of page 17.
+const char typeLetters[] = "PHTFKNR";
+constexpr PageId LastTypeOfPage16 = 134;
+
+QString lowerCasePicture(const char *code, const char *suffix)
+{
+    return QLatin1Char('/') + QString::fromLatin1(code).toLower() + QLatin1String(suffix);
+}
+
+} // namespace
+
+namespace Catalogue {
+
+const char *modelCode(int model)
+{
+    return models[model];
+}
+
+const char *resultModel(PageId resultPage)
+{
+    return resultPages[resultPage - FirstResultPage].model;
+}
+
+PageId resultQuestionPage(PageId resultPage)
+{
+    return resultPages[resultPage - FirstResultPage].questionPage;
+}
+
+char typeLetter(PageId typePage)
+{
+    return typeLetters[typePage - FirstTypePage];
+}
+
+PageId typeCataloguePage(PageId typePage)
+{
+    return typePage <= LastTypeOfPage16 ? 16 : 17;
+}
+
+QString modelPicture(const char *code)
+{
+    return lowerCasePicture(code, ".jpg");
+}
+
+QString detailPicture(const char *code)
+{
+    return lowerCasePicture(code, "_detial.jpg");
+}
+
+QString typePicture(char letter)
+{
+    return QStringLiteral("/type") + QLatin1Char(letter) + QStringLiteral(".jpg");
+}
+
+} // namespace Catalogue

@@ -1,0 +1,33 @@
+#ifndef BASEWIDGET_H
+#define BASEWIDGET_H
+
+#include "pageid.h"
+
+#include <QWidget>
+
+class AbstractQuorvelWidget;
+class TopWatcher;
+
+// The guide's only window: fixed at 1000 x 600, it shows one page at a time
+// and builds a new page object for every page id it is asked for.
+class Basewidget : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Basewidget(QWidget *parent = nullptr);
+    ~Basewidget() override;
+
+    AbstractQuorvelWidget *page() const { return currentPage; }
+    TopWatcher *topWatcher() const { return watcher; }
+
+public slots:
+    void sltWaitFinished();
+    void sltOpenWidget(int idx);
+
+private:
+    AbstractQuorvelWidget *currentPage = nullptr;
+    TopWatcher *watcher = nullptr;
+};
+
+#endif
