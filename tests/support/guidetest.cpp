@@ -1,0 +1,153 @@
+#include "guidetest.h"
+
+#include "shell/basewidget.h"
+#include "shell/topwatcher.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QQueue>
+#include <QSet>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace GuideTest {
+
+void press(Basewidget &window, QPoint point)
+{
+    QTest::mousePress(window.windowHandle(), Qt::LeftButton, Qt::NoModifier, point);
+}
+
+void release(Basewidget &window, QPoint point)
+{
+    QTest::mouseRelease(window.windowHandle(), Qt::LeftButton, Qt::NoModifier, point);
+}
+
+void click(Basewidget &window, QPoint point)
+{
+    press(window, point);
+    release(window, point);
+}
+
+void skipStartDelay(Basewidget &window)
+{
+    // The wait may not have begun yet, so ask until the home page shows.
+    QTRY_VERIFY((emit window.topWatcher()->sigExit(), pageClass(window) == "QuorvelHome"));
+}
+
+QByteArray pageClass(const Basewidget &window)
+{
+    return window.page() ? QByteArray(window.page()->metaObject()->className()) : QByteArray();
+}
+
+PageId shownPageId(const Basewidget &window)
+{
+    const QByteArray shown = pageClass(window);
+    if (shown == "QuorvelTop")
+        return StartPageId;
+    if (shown == "QuorvelHome")
+        return HomePageId;
+    if (shown == "QuorvelLayer1")
+        return 14;
+    return window.page()->pageId;
+}
+
+namespace {
+
+// The home page's requests arrive from the event loop, after a trip through
+// the watcher thread.
+void waitUntilReplaced(const QPointer<AbstractQuorvelWidget> &page)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (page && waited.elapsed() < 2000)
+        QTest::qWait(1);
+}
+
+// Where a press at point on page leads.
+Edge pressOnce(Basewidget &window, PageId page, QPoint point, const QString &via)
+{
+    window.sltOpenWidget(page);
+    QPointer<AbstractQuorvelWidget> opened = window.page();
+    QSignalSpy requests(opened.data(), SIGNAL(sigOpenWidget(int)));
+    press(window, point);
+    if (!requests.isEmpty())
+        waitUntilReplaced(opened);
+    const PageId reached = opened.isNull() ? shownPageId(window) : NoPageId;
+    release(window, point);
+    // A switch within the press deletes the sender before the spy hears of it.
+    return {page, reached, via, opened.isNull() ? qMax(1, requests.count()) : requests.count()};
+}
+
+QString buttonName(const AbstractQuorvelWidget *page, const QPushButton *button)
+{
+    if (button == page->btnPrevious)
+        return QStringLiteral("previous");
+    if (button == page->btnNext)
+        return QStringLiteral("next");
+    if (button == page->btnHome)
+        return QStringLiteral("home");
+    return QStringLiteral("hot-spot");
+}
+
+} // namespace
+
+QVector<Edge> explore(Basewidget &window)
+{
+    QVector<Edge> edges = {{StartPageId, HomePageId, QStringLiteral("start delay"), 1}};
+    QSet<PageId> seen = {StartPageId, HomePageId};
+    QQueue<PageId> queue;
+    queue.enqueue(HomePageId);
+    while (!queue.isEmpty()) {
+        const PageId page = queue.dequeue();
+        window.sltOpenWidget(page);
+        const auto *list = window.page()->findChild<QComboBox *>();
+        const int rows = list ? list->count() : 0;
+        QVector<QPair<QPoint, QString>> presses;
+        for (QPushButton *button : window.page()->findChildren<QPushButton *>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (button->isVisible())
+                presses.append({button->geometry().center(), buttonName(window.page(), button)});
+        }
+        QVector<Edge> found;
+        for (const auto &press : presses)
+            found.append(pressOnce(window, page, press.first, press.second));
+        for (int row = 1; row < rows; ++row) {
+            window.sltOpenWidget(page);
+            QPointer<AbstractQuorvelWidget> opened = window.page();
+            window.page()->findChild<QComboBox *>()->setCurrentIndex(row);
+            waitUntilReplaced(opened);
+            found.append({page, shownPageId(window), QStringLiteral("row %1").arg(row), 1});
+        }
+        for (const Edge &edge : found) {
+            edges.append(edge);
+            if (edge.to != NoPageId && !seen.contains(edge.to)) {
+                seen.insert(edge.to);
+                queue.enqueue(edge.to);
+            }
+        }
+    }
+    return edges;
+}
+
+} // namespace GuideTest
+
+PageLog::PageLog(Basewidget *window)
+    : QObject(window), window(window)
+{
+    qApp->installEventFilter(this);
+}
+
+bool PageLog::eventFilter(QObject *watched, QEvent *event)
+{
+    // A page is shown last of all, after its pageId and initPage().
+    if (event->type() == QEvent::Show && watched->parent() == window) {
+        if (auto *page = qobject_cast<AbstractQuorvelWidget *>(watched)) {
+            QElapsedTimer now;
+            now.start();
+            entries.append({page->metaObject()->className(), page->pageId, now});
+        }
+    }
+    return false;
+}

@@ -1,0 +1,77 @@
+#ifndef GUIDETEST_H
+#define GUIDETEST_H
+
+#include "shell/abstractquorvelwidget.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPoint>
+#include <QString>
+#include <QVector>
+
+class Basewidget;
+
+// Real presses through the window system, delivered to whatever widget lies
+// under the point, as a visitor's finger would be. The window must be shown.
+namespace GuideTest {
+
+void press(Basewidget &window, QPoint point);
+void release(Basewidget &window, QPoint point);
+void click(Basewidget &window, QPoint point);
+
+// Centres of the navigation buttons, in window coordinates.
+constexpr QPoint PreviousButton(875, 25);
+constexpr QPoint NextButton(925, 25);
+constexpr QPoint HomeButton(975, 25);
+
+// Cuts the start picture short, as closing the window would, so that the end
+// of the delay cannot replace a page in the middle of a test.
+void skipStartDelay(Basewidget &window);
+
+// The class name of the page on show, "QuorvelLayer4" and so on.
+QByteArray pageClass(const Basewidget &window);
+
+// The id of the page on show; the start, home and first question pages keep
+// no pageId, so they are told by their class.
+PageId shownPageId(const Basewidget &window);
+
+// One way from a page to another, found by pressing.
+struct Edge
+{
+    PageId from;
+    PageId to;
+    QString via; // "previous", "next", "home", "hot-spot", "row 5", "start delay"
+    int requests; // how many requests the press made
+};
+
+// Starts from the start page and presses, through the window, the centre of
+// every visible button of every page reached, and chooses every row of the
+// model list, until nothing new appears.
+QVector<Edge> explore(Basewidget &window);
+
+} // namespace GuideTest
+
+// Records every page the window shows, in order.
+class PageLog : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Entry
+    {
+        QByteArray pageClass;
+        PageId pageId;
+        QElapsedTimer shownAt; // started when the page was shown
+    };
+
+    explicit PageLog(Basewidget *window);
+    QVector<Entry> entries;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    Basewidget *window = nullptr;
+};
+
+#endif

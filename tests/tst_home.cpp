@@ -1,0 +1,197 @@
+#include "shell/basewidget.h"
+
+#include "support/guidetest.h"
+#include "support/testpictures.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+// The home page: its hot-spots, its model list and the debug line.
+class TestHome : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void listHasAHeadingAndTwentyModels();
+
+    void rowOpensItsModelPage_data();
+    void rowOpensItsModelPage();
+
+    void headingRowLogsButAsksForNothing();
+    void currentRowAgainDoesNothing();
+
+    void hotSpots_data();
+    void hotSpots();
+
+    void looks();
+    void deletingLogsAndAsksForNothing();
+
+private:
+    Basewidget *window = nullptr;
+    QComboBox *list() const { return window->page()->findChild<QComboBox *>(); }
+};
+
+namespace {
+
+QStringList debugLines;
+
+void captureDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtDebugMsg)
+        debugLines << message;
+}
+
+} // namespace
+
+void TestHome::initTestCase()
+{
+    TestPictures::writeAll();
+}
+
+void TestHome::init()
+{
+    window = new Basewidget;
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    GuideTest::skipStartDelay(*window);
+    debugLines.clear();
+    qInstallMessageHandler(captureDebug);
+}
+
+void TestHome::cleanup()
+{
+    qInstallMessageHandler(nullptr);
+    delete window;
+}
+
+void TestHome::listHasAHeadingAndTwentyModels()
+{
+    QCOMPARE(list()->count(), 21);
+    QCOMPARE(list()->currentIndex(), 0);
+    QCOMPARE(list()->itemText(0), QStringLiteral("RQX-500 Series"));
+    QCOMPARE(list()->itemText(5), QStringLiteral("363KU"));
+    QCOMPARE(list()->maxVisibleItems(), 10);
+    for (int row = 0; row < list()->count(); ++row) {
+        QVERIFY(list()->itemIcon(row).isNull());
+        QVERIFY(!list()->itemData(row).isValid());
+    }
+}
+
+void TestHome::rowOpensItsModelPage_data()
+{
+    QTest::addColumn<int>("row");
+    for (int row = 1; row <= 20; ++row)
+        QTest::newRow(QByteArray::number(row).constData()) << row;
+}
+
+void TestHome::rowOpensItsModelPage()
+{
+    QFETCH(int, row);
+
+    const QString model = list()->itemText(row);
+    QSignalSpy requests(window->page(), SIGNAL(sigOpenWidget(int)));
+    list()->setCurrentIndex(row);
+
+    QCOMPARE(requests.count(), 1);
+    QCOMPARE(requests.at(0).at(0).toInt(), 56 + row);
+    QCOMPARE(debugLines.size(), 1);
+    QVERIFY2(debugLines.at(0).contains(QLatin1String("QuorvelHome::sltIndexChanged(int)")),
+             qPrintable(debugLines.at(0)));
+    const QString afterName = debugLines.at(0).section(QLatin1String("sltIndexChanged(int)"), 1);
+    QCOMPARE(afterName.simplified().section(QLatin1Char(' '), 0, 0), QString::number(row));
+
+    // The model page shows the picture named after the row.
+    QTRY_COMPARE(window->page()->pageId, 56 + row);
+    QCOMPARE(TestPictures::shownPicture(window), QLatin1Char('/') + model.toLower() + QLatin1String(".jpg"));
+}
+
+void TestHome::headingRowLogsButAsksForNothing()
+{
+    QSignalSpy requests(window->page(), SIGNAL(sigOpenWidget(int)));
+    list()->setCurrentIndex(3);
+    list()->setCurrentIndex(0);
+
+    QCOMPARE(requests.count(), 1);
+    QCOMPARE(requests.at(0).at(0).toInt(), 59);
+    QCOMPARE(debugLines.size(), 2);
+    QVERIFY(debugLines.at(1).contains(QLatin1String("QuorvelHome::sltIndexChanged(int)")));
+}
+
+void TestHome::currentRowAgainDoesNothing()
+{
+    QSignalSpy requests(window->page(), SIGNAL(sigOpenWidget(int)));
+    list()->setCurrentIndex(0);
+    QCOMPARE(requests.count(), 0);
+    QCOMPARE(debugLines.size(), 0);
+}
+
+void TestHome::hotSpots_data()
+{
+    QTest::addColumn<QPoint>("point");
+    QTest::addColumn<int>("expected");
+
+    // Features (519, 203, 384, 231) and the question tree (101, 424, 328, 65).
+    QTest::newRow("features, centre") << QPoint(711, 318) << 2;
+    QTest::newRow("features, first pixel") << QPoint(519, 203) << 2;
+    QTest::newRow("features, last pixel") << QPoint(902, 433) << 2;
+    QTest::newRow("left of features") << QPoint(518, 300) << NoPageId;
+    QTest::newRow("below features") << QPoint(700, 434) << NoPageId;
+    QTest::newRow("questions, centre") << QPoint(265, 456) << 14;
+    QTest::newRow("questions, first pixel") << QPoint(101, 424) << 14;
+    QTest::newRow("questions, last pixel") << QPoint(428, 488) << 14;
+    QTest::newRow("above questions") << QPoint(265, 423) << NoPageId;
+    QTest::newRow("right of questions") << QPoint(429, 456) << NoPageId;
+    QTest::newRow("empty top right") << QPoint(975, 25) << NoPageId;
+}
+
+void TestHome::hotSpots()
+{
+    QFETCH(QPoint, point);
+    QFETCH(int, expected);
+
+    QSignalSpy requests(window->page(), SIGNAL(sigOpenWidget(int)));
+    GuideTest::press(*window, point);
+    if (expected == NoPageId) {
+        QCOMPARE(requests.count(), 0);
+    } else {
+        QCOMPARE(requests.count(), 1);
+        QCOMPARE(requests.at(0).at(0).toInt(), expected);
+    }
+    GuideTest::release(*window, point);
+}
+
+void TestHome::looks()
+{
+    AbstractQuorvelWidget *page = window->page();
+    const QString sheet = QStringLiteral("QPushButton{background-color: rgba(255, 255, 255, 0);}"
+                                         "                        "
+                                         "QPushButton:hover{background-color: rgba(255, 255, 255, 50);}");
+    QCOMPARE(page->styleSheet(), sheet);
+    QCOMPARE(page->styleSheet().size(), 139);
+    QVERIFY(!page->btnPrevious->isVisible());
+    QVERIFY(!page->btnNext->isVisible());
+    QVERIFY(!page->btnHome->isVisible());
+    QCOMPARE(list()->geometry(), QRect(564, 106, 295, 39));
+    QCOMPARE(TestPictures::shownPicture(window), QStringLiteral("/home.jpg"));
+}
+
+void TestHome::deletingLogsAndAsksForNothing()
+{
+    QPointer<AbstractQuorvelWidget> home = window->page();
+    QSignalSpy requests(home.data(), SIGNAL(sigOpenWidget(int)));
+    window->sltOpenWidget(57);
+    QVERIFY(home.isNull());
+    QCOMPARE(requests.count(), 0);
+    QCOMPARE(debugLines.size(), 0);
+}
+
+QTEST_MAIN(TestHome)
+#include "tst_home.moc"

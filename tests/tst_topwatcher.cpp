@@ -1,0 +1,154 @@
+#include "shell/basewidget.h"
+#include "shell/topwatcher.h"
+
+#include "support/guidetest.h"
+#include "support/testpictures.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTest>
+#include <QThread>
+
+#include <atomic>
+
+// The start delay and the relay of the home page's requests.
+class TestTopWatcher : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void threadIsNamedAndRunning();
+    void homeFollowsStartAfterTheDelay();
+
+    void closingDuringTheDelayReturnsPromptly_data();
+    void closingDuringTheDelayReturnsPromptly();
+
+    void homeRequestIsCarriedOutAfterItsSlotReturned();
+    void queuedHomeRequestsRunInOrder();
+    void exitWithoutAWaitIsHarmless();
+};
+
+namespace {
+
+QComboBox *modelList(Basewidget &window)
+{
+    return window.page()->findChild<QComboBox *>();
+}
+
+} // namespace
+
+void TestTopWatcher::initTestCase()
+{
+    TestPictures::writeAll();
+}
+
+void TestTopWatcher::threadIsNamedAndRunning()
+{
+    Basewidget window;
+    QThread *thread = window.topWatcher()->thread();
+    QVERIFY(thread != QThread::currentThread());
+    QCOMPARE(thread->objectName(), QStringLiteral("QuorvelWatcher"));
+    QVERIFY(thread->isRunning());
+}
+
+void TestTopWatcher::homeFollowsStartAfterTheDelay()
+{
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    Basewidget window;
+    PageLog log(&window);
+    window.show();
+    QCOMPARE(GuideTest::pageClass(window), QByteArray("QuorvelTop"));
+
+    QTRY_COMPARE_WITH_TIMEOUT(GuideTest::pageClass(window), QByteArray("QuorvelHome"), 6000);
+    const PageLog::Entry home = log.entries.last();
+    QCOMPARE(home.pageClass, QByteArray("QuorvelHome"));
+    const qint64 shownAfter = sinceStart.msecsTo(home.shownAt);
+    QVERIFY2(shownAfter >= TopWatcher::StartDelayMs, qPrintable(QString::number(shownAfter)));
+    QVERIFY2(shownAfter < TopWatcher::StartDelayMs + 250, qPrintable(QString::number(shownAfter)));
+    for (const PageLog::Entry &entry : log.entries.mid(0, log.entries.size() - 1))
+        QCOMPARE(entry.pageClass, QByteArray("QuorvelTop"));
+}
+
+void TestTopWatcher::closingDuringTheDelayReturnsPromptly_data()
+{
+    QTest::addColumn<int>("after");
+
+    QTest::newRow("at once") << 0;
+    QTest::newRow("10 ms") << 10;
+    QTest::newRow("1000 ms") << 1000;
+}
+
+void TestTopWatcher::closingDuringTheDelayReturnsPromptly()
+{
+    QFETCH(int, after);
+
+    auto *window = new Basewidget;
+    std::atomic<bool> finished(false);
+    connect(window->topWatcher()->thread(), &QThread::finished, [&finished] { finished = true; });
+    QTest::qWait(after);
+    QVERIFY(!finished);
+
+    QElapsedTimer closing;
+    closing.start();
+    delete window;
+    QVERIFY2(closing.elapsed() < 100, qPrintable(QString::number(closing.elapsed())));
+    QVERIFY(finished);
+}
+
+void TestTopWatcher::homeRequestIsCarriedOutAfterItsSlotReturned()
+{
+    Basewidget window;
+    GuideTest::skipStartDelay(window);
+    QPointer<AbstractQuorvelWidget> home = window.page();
+
+    // Connected after the page's own slot: runs once that slot has returned.
+    bool homeStillShownAfterItsSlot = false;
+    connect(modelList(window), static_cast<void (QComboBox::*)(int)>(&QComboBox::currentIndexChanged), &window,
+            [&] { homeStillShownAfterItsSlot = window.page() == home; });
+    modelList(window)->setCurrentIndex(5);
+
+    QVERIFY(homeStillShownAfterItsSlot);
+    QCOMPARE(window.page(), home.data());
+    QTRY_VERIFY(home.isNull());
+    QCOMPARE(GuideTest::pageClass(window), QByteArray("QuorvelLayer4"));
+    QCOMPARE(window.page()->pageId, 61);
+}
+
+void TestTopWatcher::queuedHomeRequestsRunInOrder()
+{
+    Basewidget window;
+    window.show();
+    GuideTest::skipStartDelay(window);
+    PageLog log(&window);
+
+    modelList(window)->setCurrentIndex(5);
+    modelList(window)->setCurrentIndex(7);
+    modelList(window)->setCurrentIndex(2);
+
+    QTRY_COMPARE(log.entries.size(), 3);
+    QCOMPARE(log.entries.at(0).pageId, 61);
+    QCOMPARE(log.entries.at(1).pageId, 63);
+    QCOMPARE(log.entries.at(2).pageId, 58);
+    QCOMPARE(window.page()->pageId, 58);
+}
+
+void TestTopWatcher::exitWithoutAWaitIsHarmless()
+{
+    Basewidget window;
+    PageLog log(&window);
+    window.show();
+    QTRY_COMPARE_WITH_TIMEOUT(GuideTest::pageClass(window), QByteArray("QuorvelHome"), 6000);
+
+    emit window.topWatcher()->sigExit();
+    modelList(window)->setCurrentIndex(3);
+    QTRY_COMPARE(window.page()->pageId, 59);
+    QTest::qWait(50);
+    QCOMPARE(log.entries.last().pageId, 59);
+}
+
+QTEST_MAIN(TestTopWatcher)
+#include "tst_topwatcher.moc"
