@@ -1,8 +1,6 @@
 #include "abstractquorvelwidget.h"
 
-#include <QCoreApplication>
 #include <QIcon>
-#include <QImage>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -16,7 +14,7 @@ constexpr int IconBox = 50;
 
 void setNavigationIcon(QPushButton *button, const char *picture)
 {
-    const QImage image(pictureFile(picture));
+    const QImage image = readPicture(pictureFile(picture));
     // A missing icon leaves an empty button face, with an icon size of 0 x 0.
     if (!image.isNull()) {
         const QImage fitted = image.scaled(IconBox, IconBox, Qt::KeepAspectRatio, Qt::FastTransformation);
@@ -28,16 +26,6 @@ void setNavigationIcon(QPushButton *button, const char *picture)
 }
 
 } // namespace
-
-QString pictureFile(const char *name)
-{
-    return pictureFile(QString::fromUtf8(name));
-}
-
-QString pictureFile(const QString &name)
-{
-    return QCoreApplication::applicationDirPath() + name;
-}
 
 AbstractQuorvelWidget::AbstractQuorvelWidget()
     : btnPrevious(new QPushButton(this)), btnNext(new QPushButton(this)), btnHome(new QPushButton(this))
@@ -113,8 +101,9 @@ void AbstractQuorvelWidget::paintEvent(QPaintEvent *)
     if (picturePath.isEmpty())
         return;
     QPainter painter(this);
-    // Read anew at every paint; a missing or unreadable file paints nothing.
-    const QImage picture(picturePath);
+    // Read anew at every paint, decoded straight to the page's size; a missing
+    // or unreadable file paints nothing.
+    const QImage picture = readPicture(picturePath, size());
     if (!picture.isNull())
         painter.drawImage(rect(), picture);
 }

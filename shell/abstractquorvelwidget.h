@@ -2,6 +2,7 @@
 #define ABSTRACTQUORVELWIDGET_H
 
 #include "pageid.h"
+#include "picturefile.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,11 +11,6 @@
 QT_BEGIN_NAMESPACE
 class QPushButton;
 QT_END_NAMESPACE
-
-// Full path of a picture that lives beside the executable; name begins with '/'.
-// Rebuilt on every call, and nothing checks that the file exists.
-QString pictureFile(const char *name);
-QString pictureFile(const QString &name);
 
 // The base of every page: a picture stretched over the whole page, and three
 // navigation buttons at the top right whose targets each page chooses.

@@ -1,0 +1,31 @@
+#include "picturefile.h"
+
+#include <QCoreApplication>
+#include <QImageReader>
+
+QString pictureFile(const char *name)
+{
+    return pictureFile(QString::fromUtf8(name));
+}
+
+QString pictureFile(const QString &name)
+{
+    return QCoreApplication::applicationDirPath() + name;
+}
+
+bool withinPictureBudget(QSize declared)
+{
+    return declared.isValid() && declared.width() <= MaxPictureSide && declared.height() <= MaxPictureSide
+           && qint64(declared.width()) * declared.height() <= MaxPicturePixels;
+}
+
+QImage readPicture(const QString &path, QSize size)
+{
+    QImageReader reader(path);
+    // The header alone, read without decoding.
+    if (!withinPictureBudget(reader.size()))
+        return QImage();
+    if (size.isValid())
+        reader.setScaledSize(size);
+    return reader.read();
+}

@@ -1,0 +1,25 @@
+#ifndef PICTUREFILE_H
+#define PICTUREFILE_H
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+// Full path of a picture that lives beside the executable; name begins with '/'.
+// Rebuilt on every call, and nothing checks that the file exists.
+QString pictureFile(const char *name);
+QString pictureFile(const QString &name);
+
+// The most a picture's header may declare before the guide refuses to decode
+// it: a file claiming 30,000 x 30,000 pixels would take gigabytes and seconds.
+constexpr qint64 MaxPicturePixels = 64 * 1000 * 1000;
+constexpr int MaxPictureSide = 16384;
+
+bool withinPictureBudget(QSize declared);
+
+// Reads and decodes a picture, straight to size when one is given (stretched,
+// whatever its aspect ratio), which lets a JPEG decoder skip most of its work.
+// Null when the file is missing, unreadable, or declares more than the budget.
+QImage readPicture(const QString &path, QSize size = QSize());
+
+#endif
