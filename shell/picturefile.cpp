@@ -3,6 +3,18 @@
 #include <QCoreApplication>
 #include <QImageReader>
 
+namespace {
+
+// Empty: beside the executable, where the guide always reads.
+QString pictureFolder;
+
+} // namespace
+
+void setPictureFolder(const QString &folder)
+{
+    pictureFolder = folder;
+}
+
 QString pictureFile(const char *name)
 {
     return pictureFile(QString::fromUtf8(name));
@@ -10,7 +22,7 @@ QString pictureFile(const char *name)
 
 QString pictureFile(const QString &name)
 {
-    return QCoreApplication::applicationDirPath() + name;
+    return (pictureFolder.isEmpty() ? QCoreApplication::applicationDirPath() : pictureFolder) + name;
 }
 
 bool withinPictureBudget(QSize declared)

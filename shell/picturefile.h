@@ -10,6 +10,10 @@
 QString pictureFile(const char *name);
 QString pictureFile(const QString &name);
 
+// Makes pictureFile() read from folder instead, for the picture tool that
+// renders a designer's folder; the guide itself never calls it.
+void setPictureFolder(const QString &folder);
+
 // The most a picture's header may declare before the guide refuses to decode
 // it: a file claiming 30,000 x 30,000 pixels would take gigabytes and seconds.
 constexpr qint64 MaxPicturePixels = 64 * 1000 * 1000;

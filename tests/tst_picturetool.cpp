@@ -1,0 +1,365 @@
+#include "shell/basewidget.h"
+#include "shell/guidepictures.h"
+
+#include "support/guidetest.h"
+#include "support/testpictures.h"
+#include "tools/demopictures.h"
+#include "tools/guidegraph.h"
+#include "tools/guidesurvey.h"
+#include "tools/overlay.h"
+#include "tools/picturecheck.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImageWriter>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+using PictureCheck::Status;
+
+Q_DECLARE_METATYPE(PictureCheck::Status)
+
+// The picture tool, proved on the real pages: its graph against a press-by-
+// press exploration of the window, its checks on crafted files, its demo set
+// against the hot-spots.
+class TestPictureTool : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void graphHoldsExactlyTheGuidesEdges();
+
+    void checkTellsFaultsApart_data();
+    void checkTellsFaultsApart();
+    void commandLine_data();
+    void commandLine();
+    void checkJsonNamesEveryPicture();
+
+    void demoIsCompleteAndClean();
+    void demoKeepsExistingFilesUnlessForced();
+    void demoDrawsAButtonOverEveryHotSpot();
+
+    void overlayRendersEveryPage();
+
+private:
+    QTemporaryDir demo;
+    QVector<GuideSurvey::Page> pages;
+};
+
+namespace {
+
+QByteArray encoded(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QImage flat(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    return image;
+}
+
+void putBigEndian(QByteArray &bytes, int at, quint32 value, int length)
+{
+    for (int i = 0; i < length; ++i)
+        bytes[at + i] = char(value >> (8 * (length - 1 - i)));
+}
+
+quint32 crc32(const QByteArray &bytes)
+{
+    quint32 crc = 0xffffffff;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320 & (0 - (crc & 1)));
+    }
+    return ~crc;
+}
+
+// A PNG whose header declares width x height, with no pixels behind it.
+QByteArray pngHeaderOnly(quint32 width, quint32 height)
+{
+    QByteArray bytes = encoded(flat(1, 1), "PNG").left(33);
+    putBigEndian(bytes, 16, width, 4);
+    putBigEndian(bytes, 20, height, 4);
+    putBigEndian(bytes, 29, crc32(bytes.mid(12, 17)), 4);
+    // An empty data chunk: the header is read up to the first one.
+    QByteArray data("\0\0\0\0IDAT\0\0\0\0", 12);
+    putBigEndian(data, 8, crc32("IDAT"), 4);
+    return bytes + data;
+}
+
+// A small JPEG whose frame header declares width x height.
+QByteArray jpegClaiming(quint16 width, quint16 height)
+{
+    QByteArray bytes = encoded(flat(64, 64), "JPEG");
+    const int frame = bytes.indexOf("\xff\xc0");
+    putBigEndian(bytes, frame + 5, height, 2);
+    putBigEndian(bytes, frame + 7, width, 2);
+    return bytes;
+}
+
+int distance(QColor a, QColor b)
+{
+    return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue());
+}
+
+int runTool(const QStringList &arguments, QByteArray *output = nullptr)
+{
+    QProcess tool;
+    tool.start(QStringLiteral(GUIDE_PICTURES), arguments);
+    if (!tool.waitForFinished(60000))
+        return -1;
+    if (output)
+        *output = tool.readAllStandardOutput();
+    return tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
+}
+
+} // namespace
+
+void TestPictureTool::initTestCase()
+{
+    TestPictures::writeAll();
+    QVERIFY(demo.isValid());
+    const DemoPictures::Written written = DemoPictures::write(demo.path(), false);
+    QCOMPARE(written.written.size(), 73);
+    QVERIFY(written.failed.isEmpty());
+    pages = GuideSurvey::survey();
+    QCOMPARE(pages.size(), 138);
+}
+
+void TestPictureTool::graphHoldsExactlyTheGuidesEdges()
+{
+    Basewidget window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    GuideTest::skipStartDelay(window);
+    QSet<QString> explored;
+    for (const GuideTest::Edge &edge : GuideTest::explore(window))
+        explored << QStringLiteral("p%1 -> p%2 %3").arg(edge.from).arg(edge.to).arg(edge.via);
+
+    // Edges as the graph prints them, with the label reduced to the button.
+    const QString dot = GuideGraph::toDot(pages);
+    QSet<QString> drawn;
+    int nodes = 0;
+    for (const QString &line : dot.split(QLatin1Char('\n'))) {
+        const QString text = line.trimmed();
+        if (text.contains(QLatin1String(" -> "))) {
+            const QString via = text.section(QLatin1String("label=\""), 1).section(QLatin1Char('"'), 0, 0);
+            const QString button = via.startsWith(QLatin1String("row")) ? via.section(QLatin1Char(' '), 0, 1)
+                                   : via == QLatin1String("after 3 s") ? QStringLiteral("start delay")
+                                                                       : via;
+            drawn << text.section(QLatin1Char(' '), 0, 2) + QLatin1Char(' ') + button;
+        } else if (text.startsWith(QLatin1Char('p')) && text.contains(QLatin1String("[label="))) {
+            ++nodes;
+        }
+    }
+    QCOMPARE(nodes, 138);
+    QCOMPARE(drawn.size(), explored.size());
+    QCOMPARE(drawn, explored);
+    QVERIFY(dot.contains(QLatin1String("p61 [label=\"61\\n363ku.jpg\"]")));
+}
+
+void TestPictureTool::checkTellsFaultsApart_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<PictureCheck::Status>("status");
+    QTest::addColumn<QString>("says");
+
+    const QByteArray jpeg = encoded(flat(1000, 600), "JPEG");
+    QTest::newRow("fine page") << "/top.jpg" << jpeg << Status::Ok << "1000 x 600";
+    QTest::newRow("fine icon") << "/home_page.png" << encoded(flat(40, 40), "PNG") << Status::Ok << "40 x 40";
+    QTest::newRow("missing") << "/top.jpg" << QByteArray() << Status::Missing << "page shows blank";
+    QTest::newRow("missing icon") << "/next_page.png" << QByteArray() << Status::Missing << "without an icon";
+    QTest::newRow("empty") << "/top.jpg" << QByteArray("") << Status::Empty << "empty";
+    QTest::newRow("truncated") << "/top.jpg" << jpeg.left(jpeg.size() / 2) << Status::Damaged << "in part";
+    QTest::newRow("random bytes") << "/top.jpg" << QByteArray(4096, '\x5a') << Status::NotAPicture << "not a picture";
+    QTest::newRow("png named jpg") << "/top.jpg" << encoded(flat(1000, 600), "PNG") << Status::OtherFormat
+                                   << "PNG data behind a .jpg name: the guide still shows it";
+    QTest::newRow("4:3, widened") << "/top.jpg" << encoded(flat(800, 600), "JPEG") << Status::Stretched << "widened by 25%";
+    QTest::newRow("tall, widened") << "/page1.jpg" << encoded(flat(600, 600), "JPEG") << Status::Stretched << "widened by 67%";
+    QTest::newRow("wide, narrowed") << "/page1.jpg" << encoded(flat(2000, 600), "JPEG") << Status::Stretched << "narrowed by 50%";
+    QTest::newRow("same shape, larger") << "/home.jpg" << encoded(flat(2000, 1200), "JPEG") << Status::Scaled << "shape kept";
+    QTest::newRow("large icon") << "/previous_page.png" << encoded(flat(80, 40), "PNG") << Status::Fitted << "fitted";
+    QTest::newRow("PNG header claims 30000 x 30000") << "/top.jpg" << pngHeaderOnly(30000, 30000) << Status::OverBudget
+                                                     << "declares 30000 x 30000";
+    QTest::newRow("JPEG header claims 30000 x 30000") << "/top.jpg" << jpegClaiming(30000, 30000) << Status::OverBudget
+                                                      << "declares 30000 x 30000";
+    QTest::newRow("JPEG side over 16384") << "/top.jpg" << jpegClaiming(20000, 100) << Status::OverBudget
+                                          << "declares 20000 x 100";
+    QTest::newRow("directory") << "/top.jpg" << QByteArray("/") << Status::Directory << "folder";
+    QTest::newRow("no read permission") << "/top.jpg" << jpeg << Status::Unreadable << "cannot be read";
+}
+
+void TestPictureTool::checkTellsFaultsApart()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(PictureCheck::Status, status);
+    QFETCH(QString, says);
+
+    QTemporaryDir folder;
+    const QString path = folder.path() + name;
+    if (status == Status::Directory) {
+        QVERIFY(QDir().mkpath(path));
+    } else if (!content.isNull()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    if (status == Status::Unreadable) {
+        if (geteuid() == 0)
+            QSKIP("root reads any file");
+        QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
+    }
+
+    const PictureCheck::Finding finding = PictureCheck::checkOne(folder.path(), name);
+    QCOMPARE(PictureCheck::statusName(finding.status), PictureCheck::statusName(status));
+    QVERIFY2(finding.message.contains(says) || (finding.message.isEmpty() && says == QStringLiteral("%1 x %2")
+                                                .arg(finding.size.width()).arg(finding.size.height())),
+             qPrintable(finding.message));
+}
+
+void TestPictureTool::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+
+    QTest::newRow("check, demo set") << QStringList{"check", "DEMO"} << 0;
+    QTest::newRow("check, a folder without pictures") << QStringList{"check", "EMPTY"} << 1;
+    QTest::newRow("no command") << QStringList() << 2;
+    QTest::newRow("unknown command") << QStringList{"paint", "DEMO"} << 2;
+    QTest::newRow("check without a folder") << QStringList{"check"} << 2;
+    QTest::newRow("unknown option") << QStringList{"check", "--fast", "DEMO"} << 2;
+    QTest::newRow("graph takes no folder") << QStringList{"graph", "DEMO"} << 2;
+}
+
+void TestPictureTool::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+
+    QTemporaryDir empty;
+    arguments.replaceInStrings(QStringLiteral("DEMO"), demo.path());
+    arguments.replaceInStrings(QStringLiteral("EMPTY"), empty.path());
+    QCOMPARE(runTool(arguments), exitCode);
+}
+
+void TestPictureTool::checkJsonNamesEveryPicture()
+{
+    QTemporaryDir folder;
+    QVERIFY(QFile::copy(demo.path() + QStringLiteral("/top.jpg"), folder.path() + QStringLiteral("/top.jpg")));
+    QByteArray output;
+    QCOMPARE(runTool({QStringLiteral("check"), QStringLiteral("--json"), folder.path()}, &output), 1);
+    const QJsonObject root = QJsonDocument::fromJson(output).object();
+    QCOMPARE(root.value(QStringLiteral("ok")).toBool(true), false);
+    const QJsonArray pictures = root.value(QStringLiteral("pictures")).toArray();
+    QCOMPARE(pictures.size(), GuidePictures::all().size());
+    int missing = 0;
+    for (const QJsonValue &picture : pictures) {
+        const QJsonObject entry = picture.toObject();
+        if (entry.value(QStringLiteral("name")).toString() == QLatin1String("top.jpg"))
+            QCOMPARE(entry.value(QStringLiteral("status")).toString(), QStringLiteral("ok"));
+        else
+            missing += entry.value(QStringLiteral("status")).toString() == QLatin1String("missing");
+    }
+    QCOMPARE(missing, pictures.size() - 1);
+}
+
+void TestPictureTool::demoIsCompleteAndClean()
+{
+    for (const PictureCheck::Finding &finding : PictureCheck::check(demo.path()))
+        QVERIFY2(finding.status == Status::Ok, qPrintable(finding.name + QLatin1Char(' ') + finding.message));
+    for (const QString &icon : {QStringLiteral("/previous_page.png"), QStringLiteral("/next_page.png"), QStringLiteral("/home_page.png")}) {
+        const QImage image(demo.path() + icon);
+        QVERIFY(image.hasAlphaChannel());
+        QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
+        QVERIFY(qAlpha(image.pixel(image.width() / 2, image.height() / 2)) > 200);
+    }
+}
+
+void TestPictureTool::demoKeepsExistingFilesUnlessForced()
+{
+    QTemporaryDir folder;
+    const QString kept = folder.path() + QStringLiteral("/page1.jpg");
+    QFile own(kept);
+    QVERIFY(own.open(QIODevice::WriteOnly));
+    own.write("the designer's own");
+    own.close();
+
+    const DemoPictures::Written first = DemoPictures::write(folder.path(), false);
+    QCOMPARE(first.kept, QStringList{QStringLiteral("/page1.jpg")});
+    QCOMPARE(first.written.size(), 72);
+    QVERIFY(own.open(QIODevice::ReadOnly));
+    QCOMPARE(own.readAll(), QByteArray("the designer's own"));
+    own.close();
+
+    QCOMPARE(runTool({QStringLiteral("demo"), folder.path()}), 0);
+    QVERIFY(own.open(QIODevice::ReadOnly));
+    QCOMPARE(own.readAll(), QByteArray("the designer's own"));
+    own.close();
+
+    QCOMPARE(runTool({QStringLiteral("demo"), QStringLiteral("--force"), folder.path()}), 0);
+    QCOMPARE(PictureCheck::checkOne(folder.path(), QStringLiteral("/page1.jpg")).status, Status::Ok);
+}
+
+void TestPictureTool::demoDrawsAButtonOverEveryHotSpot()
+{
+    int checked = 0;
+    for (const GuideSurvey::Page &page : pages) {
+        const QImage picture(demo.path() + page.picture);
+        for (const GuideSurvey::Button &button : page.buttons) {
+            if (button.role != QLatin1String("hot-spot"))
+                continue;
+            // Just inside the left edge, halfway down, clear of the centred label.
+            const QRect r = button.rect;
+            const QColor inside(picture.pixel(r.left() + 3, r.center().y()));
+            const QColor outside(picture.pixel(r.left() - 4, r.center().y()));
+            const QString where = QStringLiteral("page %1, hot-spot at (%2, %3)").arg(page.id).arg(r.x()).arg(r.y());
+            QVERIFY2(distance(inside, QColor(0xfc, 0xa3, 0x11)) < 40, qPrintable(where + QLatin1String(": ") + inside.name()));
+            QVERIFY2(distance(outside, inside) > 120, qPrintable(where + QLatin1String(": ") + outside.name()));
+            ++checked;
+        }
+    }
+    QCOMPARE(checked, 2 + 2 + 5 + 17 + 10 + 14);
+}
+
+void TestPictureTool::overlayRendersEveryPage()
+{
+    QTemporaryDir out;
+    QString error;
+    QVERIFY2(Overlay::write(demo.path(), out.path(), &error), qPrintable(error));
+    setPictureFolder(QString());
+
+    QCOMPARE(QDir(out.path()).entryList({QStringLiteral("page-*.png")}).size(), 138);
+    QFile index(out.path() + QStringLiteral("/index.html"));
+    QVERIFY(index.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(index.readAll()).count(QLatin1String("<figure id=")), 138);
+
+    // Page 14 shows the demo question, its Yes hot-spot outlined.
+    const QImage page14(out.path() + QStringLiteral("/page-014.png"));
+    QCOMPARE(page14.size(), QSize(1000, 600));
+    QVERIFY(distance(QColor(page14.pixel(217, 340)), QColor(0xff, 0x2d, 0x95)) < 40);
+    const QImage demo14(demo.path() + QStringLiteral("/page1.jpg"));
+    QVERIFY(distance(QColor(page14.pixel(500, 500)), QColor(demo14.pixel(500, 500))) < 24);
+}
+
+QTEST_MAIN(TestPictureTool)
+#include "tst_picturetool.moc"

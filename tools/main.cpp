@@ -1,0 +1,88 @@
+#include "demopictures.h"
+#include "guidegraph.h"
+#include "guidesurvey.h"
+#include "overlay.h"
+#include "picturecheck.h"
+
+#include <QApplication>
+#include <QLoggingCategory>
+#include <QTextStream>
+
+namespace {
+
+const char Usage[] = R"(usage: guide-pictures COMMAND
+
+  demo [--force] DIR     write every picture the guide reads into DIR, as a
+                         demo set; existing files are kept unless --force
+  check [--json] DIR     say what the guide will make of each picture in DIR;
+                         exit status 1 when one is missing or unreadable
+  overlay DIR OUT        render every page with the pictures in DIR, its
+                         buttons outlined, into OUT/page-NNN.png and OUT/index.html
+  graph                  print the navigation graph in Graphviz dot
+)";
+
+int usage(const QString &problem)
+{
+    QTextStream err(stderr);
+    if (!problem.isEmpty())
+        err << "guide-pictures: " << problem << "\n\n";
+    err << Usage;
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The tool shows no window; it builds the pages offscreen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    // The home page logs each change of its model list, which the survey makes.
+    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+
+    QStringList args = QApplication::arguments().mid(1);
+    if (args.isEmpty())
+        return usage(QString());
+    const QString command = args.takeFirst();
+    const bool force = args.removeAll(QStringLiteral("--force")) > 0;
+    const bool json = args.removeAll(QStringLiteral("--json")) > 0;
+    for (const QString &arg : args) {
+        if (arg.startsWith(QLatin1Char('-')))
+            return usage(QStringLiteral("unknown option %1").arg(arg));
+    }
+    QTextStream out(stdout);
+
+    if (command == QLatin1String("demo") && args.size() == 1 && !json) {
+        const DemoPictures::Written result = DemoPictures::write(args.at(0), force);
+        out << "Demo pictures in " << args.at(0) << ": " << result.written.size() << " written, "
+            << result.kept.size() << " kept as they were";
+        if (!result.failed.isEmpty())
+            out << ", " << result.failed.size() << " could not be written: " << result.failed.join(QStringLiteral(", "));
+        out << ".\n";
+        return result.failed.isEmpty() ? 0 : 1;
+    }
+    if (command == QLatin1String("check") && args.size() == 1 && !force) {
+        const QVector<PictureCheck::Finding> findings = PictureCheck::check(args.at(0));
+        out << (json ? PictureCheck::toJson(findings, args.at(0)) : PictureCheck::toText(findings, args.at(0)));
+        for (const PictureCheck::Finding &finding : findings) {
+            if (PictureCheck::isFault(finding.status))
+                return 1;
+        }
+        return 0;
+    }
+    if (command == QLatin1String("overlay") && args.size() == 2 && !force && !json) {
+        QString error;
+        if (!Overlay::write(args.at(0), args.at(1), &error)) {
+            QTextStream(stderr) << "guide-pictures: " << error << "\n";
+            return 1;
+        }
+        out << "Overlays of 138 pages in " << args.at(1) << "; open " << args.at(1) << "/index.html.\n";
+        return 0;
+    }
+    if (command == QLatin1String("graph") && args.isEmpty() && !force && !json) {
+        out << GuideGraph::toDot(GuideSurvey::survey());
+        return 0;
+    }
+    return usage(QStringLiteral("%1 takes other arguments").arg(command));
+}
