@@ -213,10 +213,12 @@ QImage pagePicture(const Page &page, const QVector<Page> &pages)
 
 QImage navigationIcon(const QString &name)
 {
-    QImage image(44, 44, QImage::Format_ARGB32_Premultiplied);
+    // Exactly the button's size: the guide then shows it unscaled.
+    QImage image(50, 50, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(3, 3);
     painter.setPen(Qt::NoPen);
     painter.setBrush(Accent);
     painter.drawEllipse(QRectF(2, 2, 40, 40));
