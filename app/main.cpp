@@ -6,6 +6,12 @@
 
 int main(int argc, char *argv[])
 {
+    // The guide never draws with OpenGL, so on X11 it skips the GL integration
+    // and the driver libraries it would load (tens of MB, and time at start),
+    // unless the user has chosen an integration.
+    if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+
     QApplication app(argc, argv);
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
 
