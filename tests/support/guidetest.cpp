@@ -54,6 +54,30 @@ PageId shownPageId(const Basewidget &window)
     return window.page()->pageId;
 }
 
+QByteArray pageClassOf(PageId id)
+{
+    if (id == 0)
+        return "QuorvelTop";
+    if (id == 1)
+        return "QuorvelHome";
+    if (id <= 13)
+        return "QuorvelFeatures";
+    if (id == 14)
+        return "QuorvelLayer1";
+    if (id <= 17)
+        return "QuorvelLayer2";
+    if (id <= 22)
+        return "QuorvelLayer3";
+    if (id <= 76 || id >= 131)
+        return "QuorvelLayer4";
+    return "QuorvelLayer5";
+}
+
+PageId keptPageId(PageId id)
+{
+    return id == StartPageId || id == HomePageId || id == 14 ? NoPageId : id;
+}
+
 namespace {
 
 // The home page's requests arrive from the event loop, after a trip through

@@ -35,6 +35,11 @@ QByteArray pageClass(const Basewidget &window);
 // no pageId, so they are told by their class.
 PageId shownPageId(const Basewidget &window);
 
+// The class that serves a page id, as the guide documents them, and the pageId
+// its page keeps (NoPageId for the start, home and first question pages).
+QByteArray pageClassOf(PageId id);
+PageId keptPageId(PageId id);
+
 // One way from a page to another, found by pressing.
 struct Edge
 {

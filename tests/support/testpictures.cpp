@@ -43,19 +43,32 @@ QColor colourOf(const QString &name)
 
 void writeAll()
 {
-    for (const QString &name : names()) {
-        const bool icon = name.endsWith(QLatin1String(".png"));
-        QImage image(icon ? QSize(40, 40) : QSize(1000, 600), QImage::Format_RGB32);
-        image.fill(colourOf(name));
-        image.save(path(name), nullptr, 95);
-    }
+    writeAll(QCoreApplication::applicationDirPath());
+}
+
+void writeAll(const QString &folder)
+{
+    for (const QString &name : names())
+        write(name, folder);
+}
+
+void write(const QString &name, const QString &folder)
+{
+    const bool icon = name.endsWith(QLatin1String(".png"));
+    QImage image(icon ? QSize(40, 40) : QSize(1000, 600), QImage::Format_RGB32);
+    image.fill(colourOf(name));
+    image.save(folder + name, nullptr, 95);
 }
 
 QString shownPicture(QWidget *window)
 {
-    const QColor corner(window->grab().toImage().pixel(2, window->height() - 3));
+    return pictureOf(window->grab().toImage().pixel(CornerX, window->height() - CornerFromBottom));
+}
+
+QString pictureOf(QColor colour)
+{
     for (const QString &name : names()) {
-        if (distance(corner, colourOf(name)) < 24)
+        if (distance(colour, colourOf(name)) < 24)
             return name;
     }
     return QString();

@@ -11,8 +11,13 @@ class QWidget;
 // its own, so that a test tells pages apart by what is painted.
 namespace TestPictures {
 
-// Writes the set beside the test executable (replacing what is there).
+// Writes the set beside the test executable (replacing what is there), or
+// into folder.
 void writeAll();
+void writeAll(const QString &folder);
+
+// Writes one picture of the set, as writeAll() does.
+void write(const QString &name, const QString &folder);
 
 // The colour a picture of the set is painted in.
 QColor colourOf(const QString &name);
@@ -20,6 +25,13 @@ QColor colourOf(const QString &name);
 // The picture of the set that fills the window's bottom-left corner, where no
 // page has a button; empty when none does.
 QString shownPicture(QWidget *window);
+
+// The picture of the set painted in that colour; empty when none is.
+QString pictureOf(QColor colour);
+
+// Where shownPicture() looks, in window coordinates.
+constexpr int CornerX = 2;
+constexpr int CornerFromBottom = 3;
 
 // Where pictures go: the folder of the test executable.
 QString path(const QString &name);

@@ -1,0 +1,199 @@
+#include "shell/guidepictures.h"
+#include "shell/pageid.h"
+
+#include "support/testpictures.h"
+#include "support/x11display.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The built guide in a real X server (Xvfb, no window manager), used through
+// real X input and checked by what the screen shows, page by page.
+class TestRealWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+
+    void walk_data();
+    void walk();
+
+private:
+    // Waits until the window shows the page's picture; saves the screen when not.
+    bool waitForPage(X11Display &x, const QRect &frame, PageId page, int timeoutMs, QString *failure);
+
+    QProcess xvfb;
+    QProcess guide;
+    QString displayName;
+    QTemporaryDir folder;
+    QVector<QString> pagePictures;
+};
+
+namespace {
+
+const QString Title = QStringLiteral("Varnholt Crop.");
+
+// One thing a visitor does, and the page it leads to.
+struct Step
+{
+    QPoint tap; // in window coordinates
+    int listRow; // after the tap, the row chosen on the open list with the keys; 0 for none
+    PageId reached;
+};
+
+constexpr QPoint ModelList(711, 125);
+constexpr QPoint Previous(875, 25);
+constexpr QPoint Next(925, 25);
+constexpr QPoint Home(975, 25);
+
+} // namespace
+
+Q_DECLARE_METATYPE(Step)
+
+void TestRealWindow::initTestCase()
+{
+    QVERIFY(folder.isValid());
+    pagePictures = GuidePictures::pagePictures();
+
+    // The guide reads its pictures beside its executable, so it goes into a
+    // folder of its own with the test's picture set.
+    const QString guide = folder.filePath(QStringLiteral("quorvel-guide"));
+    QVERIFY(QFile::copy(QStringLiteral(QUORVEL_GUIDE_EXECUTABLE), guide));
+    QVERIFY(QFileInfo(guide).isExecutable());
+    TestPictures::writeAll(folder.path());
+
+    // With -displayfd, Xvfb picks a free display and writes its number once it
+    // accepts connections.
+    xvfb.start(QStringLiteral("Xvfb"),
+               {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    QVERIFY2(xvfb.waitForStarted(5000), "Xvfb does not start; the xvfb package has it");
+    while (!xvfb.canReadLine() && xvfb.waitForReadyRead(10000)) { }
+    const QByteArray number = xvfb.readLine().trimmed();
+    QVERIFY2(!number.isEmpty(), xvfb.readAllStandardError().constData());
+    displayName = QLatin1Char(':') + QString::fromLatin1(number);
+}
+
+void TestRealWindow::cleanupTestCase()
+{
+    xvfb.terminate();
+    xvfb.waitForFinished(5000);
+}
+
+void TestRealWindow::cleanup()
+{
+    // A failed walk leaves the guide running.
+    if (guide.state() != QProcess::NotRunning) {
+        guide.kill();
+        guide.waitForFinished(5000);
+    }
+}
+
+void TestRealWindow::walk_data()
+{
+    QTest::addColumn<QVector<Step>>("steps");
+    QTest::addColumn<QStringList>("listRowsLogged");
+
+    QTest::newRow("model list") << QVector<Step>{
+            {ModelList, 5, 61}, {Next, 0, 81}, {Previous, 0, 61}, {Next, 0, 81}, {Home, 0, HomePageId},
+    } << QStringList{QStringLiteral("5")};
+
+    QTest::newRow("question tree") << QVector<Step>{
+            {QPoint(265, 456), 0, 14},
+            {QPoint(350, 340), 0, 15},
+            {QPoint(150, 335), 0, 18},
+            {QPoint(198, 332), 0, 43},
+            {Next, 0, 117},
+            {Previous, 0, 43},
+            {Previous, 0, 18},
+            {Previous, 0, 15},
+            {Previous, 0, 14},
+            {Previous, 0, HomePageId},
+    } << QStringList();
+}
+
+bool TestRealWindow::waitForPage(X11Display &x, const QRect &frame, PageId page, int timeoutMs, QString *failure)
+{
+    const QString expected = pagePictures.at(page);
+    const QRect corner(frame.x() + TestPictures::CornerX, frame.bottom() + 1 - TestPictures::CornerFromBottom, 1, 1);
+    QElapsedTimer waited;
+    waited.start();
+    QString shown;
+    do {
+        shown = TestPictures::pictureOf(x.grab(corner).pixel(0, 0));
+        if (shown == expected)
+            return true;
+        QTest::qWait(20);
+    } while (waited.elapsed() < timeoutMs);
+
+    const QString screen = QCoreApplication::applicationDirPath() + QStringLiteral("/failed-page-%1.png").arg(page);
+    x.grab(frame).save(screen);
+    *failure = QStringLiteral("page %1 (%2) does not show, \"%3\" does; the screen is in %4")
+                       .arg(page)
+                       .arg(expected, shown, screen);
+    return false;
+}
+
+void TestRealWindow::walk()
+{
+    QFETCH(QVector<Step>, steps);
+    QFETCH(QStringList, listRowsLogged);
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), displayName);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    guide.setProcessEnvironment(environment);
+    guide.start(folder.filePath(QStringLiteral("quorvel-guide")), QStringList());
+    QVERIFY(guide.waitForStarted(5000));
+
+    X11Display x(displayName);
+    QVERIFY2(x.isUsable(), "no X server with XTest");
+    unsigned long window = 0;
+    QElapsedTimer starting;
+    starting.start();
+    while ((window = x.findWindow(Title)) == 0 && guide.state() == QProcess::Running && starting.elapsed() < 10000)
+        QTest::qWait(20);
+    QVERIFY2(window, guide.readAllStandardError().constData());
+    const QRect frame = x.geometry(window);
+    QCOMPARE(frame.size(), QSize(1000, 600));
+
+    QString failure;
+    QVERIFY2(waitForPage(x, frame, StartPageId, 2000, &failure), qPrintable(failure));
+    QVERIFY2(waitForPage(x, frame, HomePageId, 6000, &failure), qPrintable(failure));
+    for (const Step &step : steps) {
+        x.tap(frame.topLeft() + step.tap);
+        if (step.listRow > 0) {
+            // The open list takes the keys, whatever has the focus.
+            QTRY_VERIFY(x.viewableWindows() > 1);
+            for (int row = 0; row < step.listRow; ++row)
+                x.typeKey("Down");
+            x.typeKey("Return");
+        }
+        QVERIFY2(waitForPage(x, frame, step.reached, 2000, &failure), qPrintable(failure));
+    }
+
+    x.closeWindow(window);
+    QVERIFY(guide.waitForFinished(10000));
+    const QString errors = QString::fromLocal8Bit(guide.readAllStandardError());
+    QVERIFY2(guide.exitStatus() == QProcess::NormalExit && guide.exitCode() == 0,
+             qPrintable(QStringLiteral("exit code %1:\n%2").arg(guide.exitCode()).arg(errors)));
+
+    // One debug line for each change of the model list, naming its row.
+    QStringList rowsLogged;
+    for (const QString &line : errors.split(QLatin1Char('\n'))) {
+        if (line.contains(QLatin1String("QuorvelHome::sltIndexChanged(int)")))
+            rowsLogged << line.section(QLatin1String("sltIndexChanged(int)"), 1)
+                                  .simplified()
+                                  .section(QLatin1Char(' '), 0, 0);
+    }
+    QCOMPARE(rowsLogged, listRowsLogged);
+}
+
+QTEST_MAIN(TestRealWindow)
+#include "tst_realwindow.moc"
