@@ -1,4 +1,5 @@
 #include "shell/basewidget.h"
+#include "shell/guidefont.h"
 
 #include <QApplication>
 #include <QFont>
@@ -15,10 +16,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
 
-    QFont font;
-    font.setFamily(QStringLiteral("Microsoft JhengHei"));
-    font.setPixelSize(26);
-    font.setWeight(QFont::Bold);
+    const QFont font = guideFont();
     QApplication::setFont(font);
 
     Basewidget window;

@@ -2,10 +2,9 @@
 
 #include "shell/abstractquorvelwidget.h"
 #include "shell/guidepictures.h"
+#include "tools/demopictures.h"
 
-#include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
 #include <QRandomGenerator>
 
 namespace {
@@ -82,55 +81,17 @@ QImage photo(QSize size, quint32 seed)
     return image;
 }
 
-QImage icon(int index)
-{
-    QImage image(IconSide, IconSide, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient face(0, 0, 0, IconSide);
-    face.setColorAt(0, QColor(70, 140, 220));
-    face.setColorAt(1, QColor(20, 60, 130));
-    painter.setBrush(face);
-    painter.setPen(QPen(Qt::white, 4));
-    painter.drawEllipse(QRectF(4, 4, IconSide - 8, IconSide - 8));
-
-    // An arrow left, an arrow right, or a house.
-    QPainterPath mark;
-    if (index == 2) {
-        mark.moveTo(48, 22);
-        mark.lineTo(74, 46);
-        mark.lineTo(66, 46);
-        mark.lineTo(66, 72);
-        mark.lineTo(30, 72);
-        mark.lineTo(30, 46);
-        mark.lineTo(22, 46);
-    } else {
-        mark.moveTo(26, 48);
-        mark.lineTo(50, 26);
-        mark.lineTo(50, 40);
-        mark.lineTo(72, 40);
-        mark.lineTo(72, 56);
-        mark.lineTo(50, 56);
-        mark.lineTo(50, 70);
-        if (index == 1)
-            mark = QTransform(-1, 0, 0, 1, IconSide, 0).map(mark);
-    }
-    mark.closeSubpath();
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(Qt::white);
-    painter.drawPath(mark);
-    return image;
-}
-
 bool writeGuideSet(const QString &folder)
 {
     const QStringList icons = AbstractQuorvelWidget::navigationPictures();
     quint32 seed = 1;
     for (const QString &name : GuidePictures::all()) {
-        const int iconIndex = icons.indexOf(name);
-        const bool written = iconIndex >= 0 ? icon(iconIndex).save(folder + name)
-                                            : saveJpeg(photo(PageSize, seed++), folder + name);
+        // Icons as a designer draws them, larger than the 50 x 50 they are fitted into.
+        const bool written = icons.contains(name)
+                ? DemoPictures::navigationIcon(name)
+                          .scaled(IconSide, IconSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                          .save(folder + name)
+                : saveJpeg(photo(PageSize, seed++), folder + name);
         if (!written)
             return false;
     }

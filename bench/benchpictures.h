@@ -6,7 +6,7 @@
 #include <QString>
 
 // Pictures for the benchmarks, made here rather than shipped: JPEGs that cost
-// what a designer's photos cost to decode, and flat-art PNG icons.
+// what a designer's photos cost to decode, and icons larger than their buttons.
 namespace BenchPictures {
 
 constexpr QSize PageSize(1000, 600);
@@ -14,10 +14,6 @@ constexpr QSize PageSize(1000, 600);
 // A photo-like scene: smooth light, soft-edged shapes, fine texture and a
 // little grain. The scene is the same at every size, as a camera's would be.
 QImage photo(QSize size, quint32 seed);
-
-// A navigation icon as a designer draws one, larger than the 50 x 50 it is
-// fitted into.
-QImage icon(int index);
 
 // Writes every picture the guide reads into folder: the icons, and each page
 // picture as a photo of PageSize. False when a file cannot be written.

@@ -6,6 +6,7 @@
 
 #include "shell/abstractquorvelwidget.h"
 #include "shell/basewidget.h"
+#include "shell/guidefont.h"
 #include "shell/guidepictures.h"
 #include "shell/topwatcher.h"
 
@@ -447,11 +448,7 @@ int main(int argc, char *argv[])
     benchmark::Initialize(&benchmarkArgumentCount, benchmarkArguments.data());
 
     // As the guide's main() sets it: the home page's list lays out its text.
-    QFont font;
-    font.setFamily(QStringLiteral("Microsoft JhengHei"));
-    font.setPixelSize(26);
-    font.setWeight(QFont::Bold);
-    QApplication::setFont(font);
+    QApplication::setFont(guideFont());
 
     std::fprintf(stderr, "Writing the pictures...\n");
     const QString folder = QCoreApplication::applicationDirPath();

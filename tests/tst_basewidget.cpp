@@ -33,24 +33,11 @@ private slots:
 
 namespace {
 
-// The page classes, as the guide documents them.
-QByteArray expectedClass(PageId id)
+void addEveryId()
 {
-    if (id == 0)
-        return "QuorvelTop";
-    if (id == 1)
-        return "QuorvelHome";
-    if (id <= 13)
-        return "QuorvelFeatures";
-    if (id == 14)
-        return "QuorvelLayer1";
-    if (id <= 17)
-        return "QuorvelLayer2";
-    if (id <= 22)
-        return "QuorvelLayer3";
-    if (id <= 76 || id >= 131)
-        return "QuorvelLayer4";
-    return "QuorvelLayer5";
+    QTest::addColumn<int>("id");
+    for (PageId id = 0; id <= LastPageId; ++id)
+        QTest::newRow(QByteArray::number(id).constData()) << id;
 }
 
 // Emits a request from the page being built: when the window takes it as its
@@ -130,9 +117,7 @@ void TestBasewidget::ignoredIdsKeepThePage()
 
 void TestBasewidget::everyIdBuildsAFreshPage_data()
 {
-    QTest::addColumn<int>("id");
-    for (PageId id = 0; id <= LastPageId; ++id)
-        QTest::newRow(QByteArray::number(id).constData()) << id;
+    addEveryId();
 }
 
 void TestBasewidget::everyIdBuildsAFreshPage()
@@ -148,20 +133,17 @@ void TestBasewidget::everyIdBuildsAFreshPage()
 
     QVERIFY(before.isNull());
     AbstractQuorvelWidget *page = window.page();
-    QCOMPARE(GuideTest::pageClass(window), expectedClass(id));
+    QCOMPARE(GuideTest::pageClass(window), GuideTest::pageClassOf(id));
     QCOMPARE(page->parentWidget(), &window);
     QCOMPARE(page->geometry(), QRect(0, 0, 1000, 600));
     QVERIFY(page->isVisible());
-    const bool keepsNoId = id == 0 || id == 1 || id == 14;
-    QCOMPARE(page->pageId, keepsNoId ? NoPageId : id);
+    QCOMPARE(page->pageId, GuideTest::keptPageId(id));
     QCOMPARE(window.findChildren<AbstractQuorvelWidget *>().size(), 1);
 }
 
 void TestBasewidget::requestFromInitPageReachesNobody_data()
 {
-    QTest::addColumn<int>("id");
-    for (PageId id = 0; id <= LastPageId; ++id)
-        QTest::newRow(QByteArray::number(id).constData()) << id;
+    addEveryId();
 }
 
 void TestBasewidget::requestFromInitPageReachesNobody()
@@ -175,8 +157,8 @@ void TestBasewidget::requestFromInitPageReachesNobody()
     window.sltOpenWidget(id);
     QVERIFY(requester.emitted >= 1);
     QCoreApplication::processEvents();
-    QCOMPARE(GuideTest::pageClass(window), expectedClass(id));
-    QCOMPARE(window.page()->pageId, id == 0 || id == 1 || id == 14 ? NoPageId : id);
+    QCOMPARE(GuideTest::pageClass(window), GuideTest::pageClassOf(id));
+    QCOMPARE(window.page()->pageId, GuideTest::keptPageId(id));
 }
 
 void TestBasewidget::sameIdRebuildsInInitialState()

@@ -28,9 +28,7 @@ void TestFeatures::initTestCase()
 {
     TestPictures::writeAll();
     window = new Basewidget;
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    GuideTest::skipStartDelay(*window);
+    GuideTest::showHome(*window);
 }
 
 void TestFeatures::cleanupTestCase()

@@ -31,9 +31,7 @@ void TestGraph::initTestCase()
 {
     TestPictures::writeAll();
     Basewidget window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    GuideTest::skipStartDelay(window);
+    GuideTest::showHome(window);
     edges = GuideTest::explore(window);
     QVERIFY(!edges.isEmpty());
 }

@@ -59,9 +59,7 @@ void TestHome::initTestCase()
 void TestHome::init()
 {
     window = new Basewidget;
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    GuideTest::skipStartDelay(*window);
+    GuideTest::showHome(*window);
     debugLines.clear();
     qInstallMessageHandler(captureDebug);
 }

@@ -256,9 +256,7 @@ void TestHostilePictures::initTestCase()
 {
     TestPictures::writeAll();
     window = new Basewidget;
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    GuideTest::skipStartDelay(*window);
+    GuideTest::showHome(*window);
 }
 
 void TestHostilePictures::cleanupTestCase()

@@ -43,9 +43,7 @@ void TestLooks::initTestCase()
 {
     TestPictures::writeAll();
     window = new Basewidget;
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    GuideTest::skipStartDelay(*window);
+    GuideTest::showHome(*window);
 }
 
 void TestLooks::cleanupTestCase()

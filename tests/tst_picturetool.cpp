@@ -147,9 +147,7 @@ void TestPictureTool::initTestCase()
 void TestPictureTool::graphHoldsExactlyTheGuidesEdges()
 {
     Basewidget window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    GuideTest::skipStartDelay(window);
+    GuideTest::showHome(window);
     QSet<QString> explored;
     for (const GuideTest::Edge &edge : GuideTest::explore(window))
         explored << QStringLiteral("p%1 -> p%2 %3").arg(edge.from).arg(edge.to).arg(edge.via);

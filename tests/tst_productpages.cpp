@@ -70,9 +70,7 @@ void TestProductPages::initTestCase()
 {
     TestPictures::writeAll();
     window = new Basewidget;
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    GuideTest::skipStartDelay(*window);
+    GuideTest::showHome(*window);
 }
 
 void TestProductPages::cleanupTestCase()

@@ -50,6 +50,7 @@ struct Spot
 
 // Every hot-spot of the home page and the question pages, as the pictures are
 // drawn for them.
+// clang-format off
 const Spot spots[] = {
     {1, {519, 203, 384, 231}, 2},
     {1, {101, 424, 328, 65}, 14},
@@ -107,6 +108,7 @@ const Spot spots[] = {
     {22, {519, 226, 222, 222}, 55},
     {22, {758, 226, 222, 222}, 56},
 };
+// clang-format on
 
 struct Navigation
 {
@@ -116,6 +118,7 @@ struct Navigation
 };
 
 // Home is 1 on every question page; NoPageId means the button is hidden.
+// clang-format off
 const Navigation navigations[] = {
     {14, 1, NoPageId},
     {15, 14, NoPageId},
@@ -127,6 +130,7 @@ const Navigation navigations[] = {
     {21, 15, NoPageId},
     {22, 15, NoPageId},
 };
+// clang-format on
 
 const QRect modelList(564, 106, 295, 39);
 
@@ -155,9 +159,7 @@ void TestQuestionPages::initTestCase()
 {
     TestPictures::writeAll();
     window = new Basewidget;
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    GuideTest::skipStartDelay(*window);
+    GuideTest::showHome(*window);
 }
 
 void TestQuestionPages::cleanupTestCase()

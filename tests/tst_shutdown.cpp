@@ -181,9 +181,7 @@ void TestShutdown::closingWithHomeRequestsOnTheWay()
     const int widgetsBefore = QApplication::allWidgets().size();
     auto *window = new Basewidget;
     WatcherWitness witness(*window);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    GuideTest::skipStartDelay(*window);
+    GuideTest::showHome(*window);
 
     // None of these lets the event loop run: the requests stay on their way.
     auto *list = window->page()->findChild<QComboBox *>();

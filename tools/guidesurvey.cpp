@@ -24,17 +24,6 @@ public slots:
     void record(int id) { last = id; }
 };
 
-QString roleOf(const AbstractQuorvelWidget *page, const QPushButton *button)
-{
-    if (button == page->btnPrevious)
-        return QStringLiteral("previous");
-    if (button == page->btnNext)
-        return QStringLiteral("next");
-    if (button == page->btnHome)
-        return QStringLiteral("home");
-    return QStringLiteral("hot-spot");
-}
-
 void press(QPushButton *button)
 {
     const QPoint centre = button->rect().center();
@@ -60,7 +49,7 @@ Page surveyPage(AbstractQuorvelWidget *page, PageId id)
             continue;
         requests.last = NoPageId;
         press(button);
-        surveyed.buttons.append({button->geometry(), roleOf(page, button), requests.last});
+        surveyed.buttons.append({button->geometry(), buttonRole(page, button), requests.last});
     }
     if (auto *list = page->findChild<QComboBox *>()) {
         surveyed.listRect = list->geometry();
@@ -74,6 +63,17 @@ Page surveyPage(AbstractQuorvelWidget *page, PageId id)
 }
 
 } // namespace
+
+QString buttonRole(const AbstractQuorvelWidget *page, const QPushButton *button)
+{
+    if (button == page->btnPrevious)
+        return QStringLiteral("previous");
+    if (button == page->btnNext)
+        return QStringLiteral("next");
+    if (button == page->btnHome)
+        return QStringLiteral("home");
+    return QStringLiteral("hot-spot");
+}
 
 QVector<Page> survey()
 {

@@ -10,6 +10,11 @@
 // What each page shows and where its buttons lead, read off the real pages:
 // each is built as the window builds it, and each visible button is pressed
 // to hear which page it asks for.
+class AbstractQuorvelWidget;
+QT_BEGIN_NAMESPACE
+class QPushButton;
+QT_END_NAMESPACE
+
 namespace GuideSurvey {
 
 struct Button
@@ -38,6 +43,9 @@ struct Page
 
 // All pages, indexed by page id.
 QVector<Page> survey();
+
+// What a button of a page is: "previous", "next", "home" or "hot-spot".
+QString buttonRole(const AbstractQuorvelWidget *page, const QPushButton *button);
 
 } // namespace GuideSurvey
 

@@ -4,6 +4,8 @@
 #include "overlay.h"
 #include "picturecheck.h"
 
+#include "shell/guidefont.h"
+
 #include <QApplication>
 #include <QLoggingCategory>
 #include <QTextStream>
@@ -38,6 +40,8 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The pages rendered as the guide shows them.
+    QApplication::setFont(guideFont());
     // The home page logs each change of its model list, which the survey makes.
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
 

@@ -2,6 +2,7 @@
 
 #include "shell/basewidget.h"
 #include "shell/topwatcher.h"
+#include "tools/guidesurvey.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -29,6 +30,13 @@ void click(Basewidget &window, QPoint point)
 {
     press(window, point);
     release(window, point);
+}
+
+void showHome(Basewidget &window)
+{
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    skipStartDelay(window);
 }
 
 void skipStartDelay(Basewidget &window)
@@ -105,17 +113,6 @@ Edge pressOnce(Basewidget &window, PageId page, QPoint point, const QString &via
     return {page, reached, via, opened.isNull() ? qMax(1, requests.count()) : requests.count()};
 }
 
-QString buttonName(const AbstractQuorvelWidget *page, const QPushButton *button)
-{
-    if (button == page->btnPrevious)
-        return QStringLiteral("previous");
-    if (button == page->btnNext)
-        return QStringLiteral("next");
-    if (button == page->btnHome)
-        return QStringLiteral("home");
-    return QStringLiteral("hot-spot");
-}
-
 } // namespace
 
 QVector<Edge> explore(Basewidget &window)
@@ -132,7 +129,7 @@ QVector<Edge> explore(Basewidget &window)
         QVector<QPair<QPoint, QString>> presses;
         for (QPushButton *button : window.page()->findChildren<QPushButton *>(QString(), Qt::FindDirectChildrenOnly)) {
             if (button->isVisible())
-                presses.append({button->geometry().center(), buttonName(window.page(), button)});
+                presses.append({button->geometry().center(), GuideSurvey::buttonRole(window.page(), button)});
         }
         QVector<Edge> found;
         for (const auto &press : presses)

@@ -24,6 +24,10 @@ constexpr QPoint PreviousButton(875, 25);
 constexpr QPoint NextButton(925, 25);
 constexpr QPoint HomeButton(975, 25);
 
+// Shows the window and waits until the home page is on it, the start picture
+// cut short.
+void showHome(Basewidget &window);
+
 // Cuts the start picture short, as closing the window would, so that the end
 // of the delay cannot replace a page in the middle of a test.
 void skipStartDelay(Basewidget &window);

@@ -1,0 +1,10 @@
+#include "guidefont.h"
+
+QFont guideFont()
+{
+    QFont font;
+    font.setFamily(QStringLiteral("Microsoft JhengHei"));
+    font.setPixelSize(26);
+    font.setWeight(QFont::Bold);
+    return font;
+}
