@@ -88,10 +88,10 @@ bool writeGuideSet(const QString &folder)
     for (const QString &name : GuidePictures::all()) {
         // Icons as a designer draws them, larger than the 50 x 50 they are fitted into.
         const bool written = icons.contains(name)
-                ? DemoPictures::navigationIcon(name)
-                          .scaled(IconSide, IconSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                          .save(folder + name)
-                : saveJpeg(photo(PageSize, seed++), folder + name);
+            ? DemoPictures::navigationIcon(name)
+                  .scaled(IconSide, IconSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                  .save(folder + name)
+            : saveJpeg(photo(PageSize, seed++), folder + name);
         if (!written)
             return false;
     }

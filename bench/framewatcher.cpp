@@ -53,8 +53,7 @@ bool FrameWatcher::open()
         return false;
     damageEvent = damage->first_event + XCB_DAMAGE_NOTIFY;
     Owned<xcb_damage_query_version_reply_t> version(
-            xcb_damage_query_version_reply(connection, xcb_damage_query_version(connection, 1, 1), nullptr),
-            &std::free);
+        xcb_damage_query_version_reply(connection, xcb_damage_query_version(connection, 1, 1), nullptr), &std::free);
     if (!version)
         return false;
     // New top-level windows are announced to whoever selects this on the root.

@@ -65,7 +65,7 @@ bool showsPicture(const QImage &frame, const QImage &picture)
         const QColor shown(frame.pixel(point));
         const QColor expected(picture.pixel(point));
         const int distance = qAbs(shown.red() - expected.red()) + qAbs(shown.green() - expected.green())
-                + qAbs(shown.blue() - expected.blue());
+            + qAbs(shown.blue() - expected.blue());
         if (distance > 24)
             return false;
     }
@@ -92,7 +92,7 @@ void pageSwitch(benchmark::State &state, Guide &guide, PageId id)
 {
     // Untimed: what the event loop would have done between presses.
     QCoreApplication::processEvents();
-    for (auto _ : state) {
+    for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores): the benchmark loop
         guide.window->sltOpenWidget(id);
         guide.window->render(&guide.frame);
     }
@@ -110,7 +110,7 @@ void pageSwitchWithoutPicture(benchmark::State &state, Guide &guide, PageId id)
         return;
     }
     QCoreApplication::processEvents();
-    for (auto _ : state) {
+    for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores): the benchmark loop
         guide.window->sltOpenWidget(id);
         guide.window->render(&guide.frame);
     }
@@ -122,14 +122,14 @@ void repaint(benchmark::State &state, Guide &guide, PageId id)
 {
     guide.window->sltOpenWidget(id);
     QCoreApplication::processEvents();
-    for (auto _ : state)
+    for (auto _ : state) // NOLINT(clang-analyzer-deadcode.DeadStores): the benchmark loop
         guide.window->render(&guide.frame);
     checkShown(state, guide, id);
 }
 
 void decodePictures(benchmark::State &state, const QStringList &paths, QSize size = QSize())
 {
-    for (auto _ : state) {
+    for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores): the benchmark loop
         for (const QString &path : paths) {
             QImage image = decode(path, size);
             benchmark::DoNotOptimize(image);
@@ -142,11 +142,11 @@ void decodePictures(benchmark::State &state, const QStringList &paths, QSize siz
 benchmark::internal::Benchmark *add(const QString &name, std::function<void(benchmark::State &)> run)
 {
     return benchmark::RegisterBenchmark(name.toUtf8().constData(), std::move(run))
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime()
-            ->MinTime(MinSecondsPerRepetition)
-            ->Repetitions(Repetitions)
-            ->ReportAggregatesOnly(true);
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->MinTime(MinSecondsPerRepetition)
+        ->Repetitions(Repetitions)
+        ->ReportAggregatesOnly(true);
 }
 
 QString sizeName(QSize size)
@@ -308,14 +308,14 @@ void printTable(Basewidget &window, const MedianReporter &results, const MemoryR
 
     Table table;
     table.line(QStringLiteral("Quorvel guide benchmark: Release build, Qt %1, offscreen platform")
-                       .arg(QLatin1String(qVersion())));
+                   .arg(QLatin1String(qVersion())));
     table.line(QStringLiteral("Machine: %1, %2 cores; %3, Linux %4")
-                       .arg(cpuName())
-                       .arg(QThread::idealThreadCount())
-                       .arg(QSysInfo::prettyProductName(), QSysInfo::kernelVersion()));
+                   .arg(cpuName())
+                   .arg(QThread::idealThreadCount())
+                   .arg(QSysInfo::prettyProductName(), QSysInfo::kernelVersion()));
     table.line(QStringLiteral("Times are medians of %1 repetitions, all benchmarks' repetitions run in a random order; "
                               "each floor is measured in this run.")
-                       .arg(Repetitions));
+                   .arg(Repetitions));
 
     table.heading(QStringLiteral("Page switch to painted page, 1000 x 600 pictures. Floor: its picture and the three "
                                  "icons, decoded with a plain QImageReader"),
@@ -329,12 +329,12 @@ void printTable(Basewidget &window, const MedianReporter &results, const MemoryR
                    ms(result(QStringLiteral("switch without picture/%1").arg(id)))});
     }
     table.line(
-            QStringLiteral("(no picture: the same switch with the picture file moved away, the page built and painted "
-                           "without its decode)"));
+        QStringLiteral("(no picture: the same switch with the picture file moved away, the page built and painted "
+                       "without its decode)"));
 
-    table.heading(QStringLiteral(
-                          "Repaint of a shown page, what a hover costs. Floor: one decode of its picture at page size"),
-                  {QStringLiteral("repaint"), QStringLiteral("floor"), QStringLiteral("ratio")});
+    table.heading(
+        QStringLiteral("Repaint of a shown page, what a hover costs. Floor: one decode of its picture at page size"),
+        {QStringLiteral("repaint"), QStringLiteral("floor"), QStringLiteral("ratio")});
     for (PageId id : classPages) {
         const double time = result(QStringLiteral("repaint/%1").arg(id));
         const double floor = result(QStringLiteral("repaint floor/%1").arg(id));
@@ -352,10 +352,10 @@ void printTable(Basewidget &window, const MedianReporter &results, const MemoryR
         for (const QString &kind : {QStringLiteral("switch"), QStringLiteral("repaint")}) {
             const double time = result(QStringLiteral("size %1/%2").arg(kind, name));
             QStringList cells = {QStringLiteral("%1 x %2, page %3 %4")
-                                         .arg(sized.size.width())
-                                         .arg(sized.size.height())
-                                         .arg(sized.id)
-                                         .arg(kind),
+                                     .arg(sized.size.width())
+                                     .arg(sized.size.height())
+                                     .arg(sized.id)
+                                     .arg(kind),
                                  ms(time),
                                  ms(floor),
                                  ratio(time, floor),
@@ -374,15 +374,15 @@ void printTable(Basewidget &window, const MedianReporter &results, const MemoryR
         }
     }
     table.line(QStringLiteral("(targets at 4000 x 3000: ratio at most %1, and at most %2 of the full decode)")
-                       .arg(LargePictureTarget)
-                       .arg(LargePictureOfFullDecode));
+                   .arg(LargePictureTarget)
+                   .arg(LargePictureOfFullDecode));
 
     const StartUp guide = readStartUp(startUpFile, QStringLiteral("quorvel-guide"));
     const StartUp minimal = readStartUp(startUpFile, QStringLiteral("quorvel-minimal-window"));
     table.heading(
-            QStringLiteral("Start-up under Xvfb, medians of %1 starts each. Yardstick: a minimal Qt window")
-                    .arg(guide.runs),
-            {QStringLiteral("guide"), QStringLiteral("minimal"), QStringLiteral("ratio"), QStringLiteral("target")});
+        QStringLiteral("Start-up under Xvfb, medians of %1 starts each. Yardstick: a minimal Qt window")
+            .arg(guide.runs),
+        {QStringLiteral("guide"), QStringLiteral("minimal"), QStringLiteral("ratio"), QStringLiteral("target")});
     if (guide.runs == 0) {
         table.line(QStringLiteral("not measured: ./guide bench measures it first, under Xvfb"));
     } else {
@@ -399,13 +399,14 @@ void printTable(Basewidget &window, const MedianReporter &results, const MemoryR
     }
 
     table.heading(QStringLiteral("Memory over %1 page switches through the event loop, every id in turn; %2 painted")
-                          .arg(memory.switches)
-                          .arg(memory.painted),
+                      .arg(memory.switches)
+                      .arg(memory.painted),
                   {QStringLiteral("at start"), QStringLiteral("halfway"), QStringLiteral("at end"),
                    QStringLiteral("growth"), QStringLiteral("target")});
-    const double growthMb = (memory.endKb - memory.halfwayKb) / 1024.0;
-    table.row({QStringLiteral("resident memory (RSS)"), mb(memory.startKb / 1024.0), mb(memory.halfwayKb / 1024.0),
-               mb(memory.endKb / 1024.0), QString::number(growthMb, 'f', 2) + QStringLiteral(" MB"),
+    const double growthMb = double(memory.endKb - memory.halfwayKb) / 1024.0;
+    table.row({QStringLiteral("resident memory (RSS)"), mb(double(memory.startKb) / 1024.0),
+               mb(double(memory.halfwayKb) / 1024.0), mb(double(memory.endKb) / 1024.0),
+               QString::number(growthMb, 'f', 2) + QStringLiteral(" MB"),
                QStringLiteral("< %1 MB").arg(MemoryGrowthTargetMb),
                verdict(memory.painted == memory.switches && growthMb < MemoryGrowthTargetMb)});
 }
@@ -420,7 +421,7 @@ int writeStartUpFiles(const QString &guideFolder, const QString &frameFolder)
     QImage minimal(BenchPictures::PageSize, QImage::Format_RGB32);
     minimal.fill(MinimalWindowColour);
     const bool written = startPage.save(frameFolder + QStringLiteral("/quorvel-guide.ppm"))
-            && minimal.save(frameFolder + QStringLiteral("/quorvel-minimal-window.ppm"));
+        && minimal.save(frameFolder + QStringLiteral("/quorvel-minimal-window.ppm"));
     return written ? 0 : 1;
 }
 

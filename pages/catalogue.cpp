@@ -2,10 +2,12 @@
 
 namespace {
 
+// clang-format off
 const char *const models[Catalogue::ModelCount] = {
     "341RA", "341HA", "352KA", "363RU", "363KU", "363NU", "363FL", "363FU", "363TU", "363HU",
     "374TL", "385KL", "385KY", "385TL", "385TY", "385HY", "396PZ", "396HZ", "417PZ", "417HZ",
 };
+// clang-format on
 
 struct ResultPage
 {
@@ -14,6 +16,7 @@ struct ResultPage
 };
 
 // Result pages 23..56 in id order, grouped by the question page that offers them.
+// clang-format off
 const ResultPage resultPages[Catalogue::LastResultPage - Catalogue::FirstResultPage + 1] = {
     // Catalogue page 16, by type letter P, H, T, F.
     {16, "396PZ"}, {16, "417PZ"},
@@ -31,6 +34,7 @@ const ResultPage resultPages[Catalogue::LastResultPage - Catalogue::FirstResultP
     {21, "374TL"},
     {22, "385KY"}, {22, "385TY"}, {22, "385KL"}, {22, "385TL"},
 };
+// clang-format on
 
 // Type pages 131..137: the four letters of catalogue page 16, then the three of page 17.
 const char typeLetters[] = "PHTFKNR";

@@ -24,6 +24,8 @@ QuorvelLayer1::~QuorvelLayer1()
 
 void QuorvelLayer1::initPage()
 {
+    // initPage() runs once for each page object, and the page owns its buttons.
+    // cppcheck-suppress publicAllocationError
     btnYes = new QPushButton(this);
     btnNo = new QPushButton(this);
     // Side by side, with a 25-pixel strip between them that opens nothing.

@@ -23,6 +23,7 @@ constexpr int ModelButton(int k)
     return TypeButtonCount + k;
 }
 
+// clang-format off
 const QuestionPage pages[] = {
     // One row of five code groups.
     {15, "/page2.jpg", {
@@ -66,6 +67,7 @@ const QuestionPage pages[] = {
         {ModelButton(7), {417, 350, 134, 69}, 42},
     }},
 };
+// clang-format on
 
 constexpr PageId QuestionPageId = 14;
 constexpr PageId SecondCataloguePage = 17;
@@ -85,6 +87,7 @@ QuorvelLayer2::~QuorvelLayer2()
 
 const std::vector<QuorvelLayer2::ButtonField> &QuorvelLayer2::buttonFields()
 {
+    // clang-format off
     static const std::vector<ButtonField> fields = {
         {&QuorvelLayer2::btnTypePage1, SLOT(sltBtnTypePage1Pressed())},
         {&QuorvelLayer2::btnTypePage2, SLOT(sltBtnTypePage2Pressed())},
@@ -107,6 +110,7 @@ const std::vector<QuorvelLayer2::ButtonField> &QuorvelLayer2::buttonFields()
         {&QuorvelLayer2::btn12, SLOT(sltBtn12Pressed())},
         {&QuorvelLayer2::btn13, SLOT(sltBtn13Pressed())},
     };
+    // clang-format on
     return fields;
 }
 

@@ -11,6 +11,7 @@ constexpr PageId ChoicePage = 15;
 
 // Each page offers the models of one code group; the buttons are numbered as
 // their slots, sltBtn1Pressed() for button 1.
+// clang-format off
 const QuestionPage pages[] = {
     {18, "/page4.jpg", {
         {1, {55, 293, 287, 79}, 43},
@@ -37,6 +38,7 @@ const QuestionPage pages[] = {
         {4, {758, 226, 222, 222}, 56},
     }},
 };
+// clang-format on
 
 } // namespace
 
@@ -53,6 +55,7 @@ QuorvelLayer3::~QuorvelLayer3()
 
 const std::vector<QuorvelLayer3::ButtonField> &QuorvelLayer3::buttonFields()
 {
+    // clang-format off
     static const std::vector<ButtonField> fields = {
         {&QuorvelLayer3::btn1, SLOT(sltBtn1Pressed())},
         {&QuorvelLayer3::btn2, SLOT(sltBtn2Pressed())},
@@ -60,6 +63,7 @@ const std::vector<QuorvelLayer3::ButtonField> &QuorvelLayer3::buttonFields()
         {&QuorvelLayer3::btn4, SLOT(sltBtn4Pressed())},
         {&QuorvelLayer3::btn5, SLOT(sltBtn5Pressed())},
     };
+    // clang-format on
     return fields;
 }
 

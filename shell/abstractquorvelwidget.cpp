@@ -28,7 +28,9 @@ void setNavigationIcon(QPushButton *button, const char *picture)
 } // namespace
 
 AbstractQuorvelWidget::AbstractQuorvelWidget()
-    : btnPrevious(new QPushButton(this)), btnNext(new QPushButton(this)), btnHome(new QPushButton(this))
+    : btnPrevious(new QPushButton(this)),
+      btnNext(new QPushButton(this)),
+      btnHome(new QPushButton(this))
 {
     setNavigationIcon(btnPrevious, navigationIcons[0]);
     setNavigationIcon(btnNext, navigationIcons[1]);

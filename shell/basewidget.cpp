@@ -30,6 +30,7 @@ struct PageClass
     bool setsPageId;
 };
 
+// clang-format off
 const PageClass pageClasses[] = {
     {0, 0, createPage<QuorvelTop>, false},
     {1, 1, createPage<QuorvelHome>, false},
@@ -41,6 +42,7 @@ const PageClass pageClasses[] = {
     {77, 130, createPage<QuorvelLayer5>, true},
     {131, 137, createPage<QuorvelLayer4>, true},
 };
+// clang-format on
 
 // Null for ids outside 0..137.
 const PageClass *pageClassOf(PageId id)

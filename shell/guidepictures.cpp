@@ -3,7 +3,6 @@
 #include "abstractquorvelwidget.h"
 #include "basewidget.h"
 
-
 namespace GuidePictures {
 
 QVector<QString> pagePictures()

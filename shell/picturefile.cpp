@@ -28,7 +28,7 @@ QString pictureFile(const QString &name)
 bool withinPictureBudget(QSize declared)
 {
     return declared.isValid() && declared.width() <= MaxPictureSide && declared.height() <= MaxPictureSide
-           && qint64(declared.width()) * declared.height() <= MaxPicturePixels;
+        && qint64(declared.width()) * declared.height() <= MaxPicturePixels;
 }
 
 QImage readPicture(const QString &path, QSize size)

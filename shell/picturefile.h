@@ -16,7 +16,7 @@ void setPictureFolder(const QString &folder);
 
 // The most a picture's header may declare before the guide refuses to decode
 // it: a file claiming 30,000 x 30,000 pixels would take gigabytes and seconds.
-constexpr qint64 MaxPicturePixels = 64 * 1000 * 1000;
+constexpr qint64 MaxPicturePixels = qint64(64) * 1000 * 1000;
 constexpr int MaxPictureSide = 16384;
 
 bool withinPictureBudget(QSize declared);

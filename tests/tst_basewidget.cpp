@@ -47,7 +47,8 @@ class RequestFromInitPage : public QObject
 {
 public:
     RequestFromInitPage(Basewidget *window, PageId request)
-        : window(window), request(request)
+        : window(window),
+          request(request)
     {
         qApp->installEventFilter(this);
     }

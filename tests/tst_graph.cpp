@@ -69,9 +69,12 @@ void TestGraph::previousLeadsBackAlongThePathTaken()
             continue;
         for (const Edge &back : edges) {
             if (back.from == forward.to && back.via == QLatin1String("previous")) {
-                QVERIFY2(back.to == forward.from, qPrintable(QStringLiteral("%1 -> %2 by %3, but previous leads to %4")
-                                                                 .arg(forward.from).arg(forward.to)
-                                                                 .arg(forward.via).arg(back.to)));
+                QVERIFY2(back.to == forward.from,
+                         qPrintable(QStringLiteral("%1 -> %2 by %3, but previous leads to %4")
+                                        .arg(forward.from)
+                                        .arg(forward.to)
+                                        .arg(forward.via)
+                                        .arg(back.to)));
                 ++checked;
             }
         }

@@ -101,7 +101,7 @@ QByteArray pngOf30000Squared()
     header += QByteArray::fromHex("0806000000"); // 8 bits, RGBA, deflate, no filter, no interlace
     const QByteArray zlib = qCompress(QByteArray(1 << 20, '\0')).mid(4); // without Qt's length prefix
     return QByteArray::fromHex("89504e470d0a1a0a") + pngChunk("IHDR", header) + pngChunk("IDAT", zlib)
-            + pngChunk("IEND", QByteArray());
+        + pngChunk("IEND", QByteArray());
 }
 
 // A PNG bomb: 8,192 x 8,192 RGB pixels of black, under 0.2 MB on disk. Its
@@ -114,11 +114,11 @@ QByteArray pngBomb()
     // Each row: filter type 0, then the row's bytes.
     const QByteArray zlib = qCompress(QByteArray(Side * (1 + Side * 3), '\0')).mid(4);
     return QByteArray::fromHex("89504e470d0a1a0a") + pngChunk("IHDR", header) + pngChunk("IDAT", zlib)
-            + pngChunk("IEND", QByteArray());
+        + pngChunk("IEND", QByteArray());
 }
 
 // A small baseline JPEG whose frame header is changed to 30,000 x 30,000.
-QByteArray jpegOf30000Squared(QColor colour)
+QByteArray jpegOf30000Squared(const QColor &colour)
 {
     QImage image(16, 16, QImage::Format_RGB32);
     image.fill(colour);
@@ -133,7 +133,7 @@ QByteArray jpegOf30000Squared(QColor colour)
 
 // The top half in the picture's colour, the bottom in another, cut short
 // partway into the top half's data.
-QByteArray truncatedJpeg(QColor top)
+QByteArray truncatedJpeg(const QColor &top)
 {
     QImage image(1000, 600, QImage::Format_RGB32);
     image.fill(QColor(255 - top.red(), 255 - top.green(), 255 - top.blue()));
@@ -156,7 +156,7 @@ QByteArray randomBytes()
 
 // What a camera writes: 6,000 x 4,000, progressive, the colour of the picture
 // it stands in for with a little grain over it.
-QByteArray cameraPhoto(QColor colour)
+QByteArray cameraPhoto(const QColor &colour)
 {
     QImage image(6000, 4000, QImage::Format_RGB32);
     std::mt19937 random(4000);
@@ -245,11 +245,6 @@ private:
     QWidget *window;
 };
 
-int distance(QColor a, QColor b)
-{
-    return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue());
-}
-
 } // namespace
 
 void TestHostilePictures::initTestCase()
@@ -292,12 +287,12 @@ void TestHostilePictures::pageOpens_data()
     QTest::newRow("page, no read permission") << PagePicture << int(Unreadable) << unreadableShows << 200 << 100;
     QTest::newRow("page, PNG named .jpg") << PagePicture << int(PngNamedJpg) << int(ThePicture) << 200 << 100;
     QTest::newRow("page, JPEG header of 30000 x 30000")
-            << PagePicture << int(JpegOf30000Squared) << int(Blank) << 200 << 100;
+        << PagePicture << int(JpegOf30000Squared) << int(Blank) << 200 << 100;
     QTest::newRow("page, PNG header of 30000 x 30000")
-            << PagePicture << int(PngOf30000Squared) << int(Blank) << 200 << 100;
+        << PagePicture << int(PngOf30000Squared) << int(Blank) << 200 << 100;
     QTest::newRow("page, PNG bomb of 8192 x 8192") << PagePicture << int(PngBomb) << int(Blank) << 200 << 100;
     QTest::newRow("page, progressive 6000 x 4000 camera photo")
-            << PagePicture << int(CameraPhoto) << int(ThePicture) << 1000 << 300;
+        << PagePicture << int(CameraPhoto) << int(ThePicture) << 1000 << 300;
 
     QTest::newRow("icon, zero bytes") << Icon << int(ZeroBytes) << int(NoIcon) << 200 << 100;
     QTest::newRow("icon, random bytes") << Icon << int(RandomBytes) << int(NoIcon) << 200 << 100;
@@ -339,7 +334,7 @@ void TestHostilePictures::pageOpens()
     QVERIFY2(took < withinMs, qPrintable(QString::number(took)));
     QVERIFY(peakReset);
     // The sanitizer's shadow and quarantine come on top of what the guide takes.
-    const qint64 allowedKb = withinMb * 1024 + (ProcessMemory::underAddressSanitizer() ? before : 0);
+    const qint64 allowedKb = qint64(withinMb) * 1024 + (ProcessMemory::underAddressSanitizer() ? before : 0);
     QVERIFY2(peak < allowedKb, qPrintable(QString::number(peak)));
 
     const QImage shown = window->grab().toImage();
@@ -347,10 +342,10 @@ void TestHostilePictures::pageOpens()
     const QColor background = window->palette().color(QPalette::Window);
     switch (shows) {
     case Blank:
-        QVERIFY2(distance(corner, background) == 0, qPrintable(corner.name()));
+        QVERIFY2(TestPictures::distance(corner, background) == 0, qPrintable(corner.name()));
         break;
     case TopOfIt:
-        QVERIFY2(distance(shown.pixel(2, 2), TestPictures::colourOf(name)) < 24,
+        QVERIFY2(TestPictures::distance(shown.pixel(2, 2), TestPictures::colourOf(name)) < 24,
                  qPrintable(QColor(shown.pixel(2, 2)).name()));
         break;
     case ThePicture:

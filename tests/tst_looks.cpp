@@ -26,15 +26,10 @@ namespace {
 
 enum Look { SeeThrough, Washed, ButtonFace };
 
-QColor washed(QColor picture)
+QColor washed(const QColor &picture)
 {
     const auto wash = [](int channel) { return (channel * 205 + 255 * 50) / 255; };
     return QColor(wash(picture.red()), wash(picture.green()), wash(picture.blue()));
-}
-
-int distance(QColor a, QColor b)
-{
-    return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue());
 }
 
 } // namespace
@@ -90,13 +85,16 @@ void TestLooks::buttonsOverThePicture()
     const QColor seen(window->grab().toImage().pixel(point));
     switch (look) {
     case SeeThrough:
-        QVERIFY2(distance(seen, picture) < 12, qPrintable(seen.name() + QLatin1String(" over ") + picture.name()));
+        QVERIFY2(TestPictures::distance(seen, picture) < 12,
+                 qPrintable(seen.name() + QLatin1String(" over ") + picture.name()));
         break;
     case Washed:
-        QVERIFY2(distance(seen, washed(picture)) < 12, qPrintable(seen.name() + QLatin1String(" over ") + picture.name()));
+        QVERIFY2(TestPictures::distance(seen, washed(picture)) < 12,
+                 qPrintable(seen.name() + QLatin1String(" over ") + picture.name()));
         break;
     case ButtonFace:
-        QVERIFY2(distance(seen, picture) > 24, qPrintable(seen.name() + QLatin1String(" over ") + picture.name()));
+        QVERIFY2(TestPictures::distance(seen, picture) > 24,
+                 qPrintable(seen.name() + QLatin1String(" over ") + picture.name()));
         break;
     }
 }

@@ -110,9 +110,9 @@ private:
         const bool home = QByteArray(page->metaObject()->className()) == "QuorvelHome";
         if (toWindow == toWatcher || toWatcher != home)
             wiringFault = QStringLiteral("%1 connected to the window %2, to the watcher %3")
-                                  .arg(QLatin1String(page->metaObject()->className()))
-                                  .arg(toWindow)
-                                  .arg(toWatcher);
+                              .arg(QLatin1String(page->metaObject()->className()))
+                              .arg(toWindow)
+                              .arg(toWatcher);
         if (toWatcher) {
             connect(page, SIGNAL(sigOpenWidget(int)), this, SLOT(sentToWatcher(int)));
             connect(page, SIGNAL(sigOpenWidget(int)), watcher, SIGNAL(sigSend(int)));
@@ -296,9 +296,9 @@ QString fault(const Basewidget &window, const RequestLog &log)
     const QByteArray shownClass = page->metaObject()->className();
     if (shownClass != GuideTest::pageClassOf(log.last) || page->pageId != GuideTest::keptPageId(log.last))
         return QStringLiteral("%1 with pageId %2 shows, the last request was %3")
-                .arg(QLatin1String(shownClass))
-                .arg(page->pageId)
-                .arg(log.last);
+            .arg(QLatin1String(shownClass))
+            .arg(page->pageId)
+            .arg(log.last);
     return QString();
 }
 
@@ -379,7 +379,7 @@ void TestMonkey::randomActionsAlwaysShowTheLastRequestedPage()
     QElapsedTimer running;
     running.start();
     int onStartPage = 0;
-    while (!log.startEnded && running.elapsed() < 2 * TopWatcher::StartDelayMs) {
+    while (!log.startEnded && running.elapsed() < 2 * qint64(TopWatcher::StartDelayMs)) {
         actAndCheck(onStart, QStringLiteral("on the start page"));
         if (QTest::currentTestFailed())
             return;

@@ -115,11 +115,6 @@ QByteArray jpegClaiming(quint16 width, quint16 height)
     return bytes;
 }
 
-int distance(QColor a, QColor b)
-{
-    return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue());
-}
-
 int runTool(const QStringList &arguments, QByteArray *output = nullptr)
 {
     QProcess tool;
@@ -161,8 +156,8 @@ void TestPictureTool::graphHoldsExactlyTheGuidesEdges()
         if (text.contains(QLatin1String(" -> "))) {
             const QString via = text.section(QLatin1String("label=\""), 1).section(QLatin1Char('"'), 0, 0);
             const QString button = via.startsWith(QLatin1String("row")) ? via.section(QLatin1Char(' '), 0, 1)
-                                   : via == QLatin1String("after 3 s") ? QStringLiteral("start delay")
-                                                                       : via;
+                : via == QLatin1String("after 3 s")                     ? QStringLiteral("start delay")
+                                                                        : via;
             drawn << text.section(QLatin1Char(' '), 0, 2) + QLatin1Char(' ') + button;
         } else if (text.startsWith(QLatin1Char('p')) && text.contains(QLatin1String("[label="))) {
             ++nodes;
@@ -191,17 +186,21 @@ void TestPictureTool::checkTellsFaultsApart_data()
     QTest::newRow("random bytes") << "/top.jpg" << QByteArray(4096, '\x5a') << Status::NotAPicture << "not a picture";
     QTest::newRow("png named jpg") << "/top.jpg" << encoded(flat(1000, 600), "PNG") << Status::OtherFormat
                                    << "PNG data behind a .jpg name: the guide still shows it";
-    QTest::newRow("4:3, widened") << "/top.jpg" << encoded(flat(800, 600), "JPEG") << Status::Stretched << "widened by 25%";
-    QTest::newRow("tall, widened") << "/page1.jpg" << encoded(flat(600, 600), "JPEG") << Status::Stretched << "widened by 67%";
-    QTest::newRow("wide, narrowed") << "/page1.jpg" << encoded(flat(2000, 600), "JPEG") << Status::Stretched << "narrowed by 50%";
-    QTest::newRow("same shape, larger") << "/home.jpg" << encoded(flat(2000, 1200), "JPEG") << Status::Scaled << "shape kept";
+    QTest::newRow("4:3, widened") << "/top.jpg" << encoded(flat(800, 600), "JPEG") << Status::Stretched
+                                  << "widened by 25%";
+    QTest::newRow("tall, widened") << "/page1.jpg" << encoded(flat(600, 600), "JPEG") << Status::Stretched
+                                   << "widened by 67%";
+    QTest::newRow("wide, narrowed") << "/page1.jpg" << encoded(flat(2000, 600), "JPEG") << Status::Stretched
+                                    << "narrowed by 50%";
+    QTest::newRow("same shape, larger") << "/home.jpg" << encoded(flat(2000, 1200), "JPEG") << Status::Scaled
+                                        << "shape kept";
     QTest::newRow("large icon") << "/previous_page.png" << encoded(flat(80, 40), "PNG") << Status::Fitted << "fitted";
-    QTest::newRow("PNG header claims 30000 x 30000") << "/top.jpg" << pngHeaderOnly(30000, 30000) << Status::OverBudget
-                                                     << "declares 30000 x 30000";
-    QTest::newRow("JPEG header claims 30000 x 30000") << "/top.jpg" << jpegClaiming(30000, 30000) << Status::OverBudget
-                                                      << "declares 30000 x 30000";
-    QTest::newRow("JPEG side over 16384") << "/top.jpg" << jpegClaiming(20000, 100) << Status::OverBudget
-                                          << "declares 20000 x 100";
+    QTest::newRow("PNG header claims 30000 x 30000")
+        << "/top.jpg" << pngHeaderOnly(30000, 30000) << Status::OverBudget << "declares 30000 x 30000";
+    QTest::newRow("JPEG header claims 30000 x 30000")
+        << "/top.jpg" << jpegClaiming(30000, 30000) << Status::OverBudget << "declares 30000 x 30000";
+    QTest::newRow("JPEG side over 16384")
+        << "/top.jpg" << jpegClaiming(20000, 100) << Status::OverBudget << "declares 20000 x 100";
     QTest::newRow("directory") << "/top.jpg" << QByteArray("/") << Status::Directory << "folder";
     QTest::newRow("no read permission") << "/top.jpg" << jpeg << Status::Unreadable << "cannot be read";
 }
@@ -230,8 +229,9 @@ void TestPictureTool::checkTellsFaultsApart()
 
     const PictureCheck::Finding finding = PictureCheck::checkOne(folder.path(), name);
     QCOMPARE(PictureCheck::statusName(finding.status), PictureCheck::statusName(status));
-    QVERIFY2(finding.message.contains(says) || (finding.message.isEmpty() && says == QStringLiteral("%1 x %2")
-                                                .arg(finding.size.width()).arg(finding.size.height())),
+    QVERIFY2(finding.message.contains(says)
+                 || (finding.message.isEmpty()
+                     && says == QStringLiteral("%1 x %2").arg(finding.size.width()).arg(finding.size.height())),
              qPrintable(finding.message));
 }
 
@@ -285,7 +285,8 @@ void TestPictureTool::demoIsCompleteAndClean()
 {
     for (const PictureCheck::Finding &finding : PictureCheck::check(demo.path()))
         QVERIFY2(finding.status == Status::Ok, qPrintable(finding.name + QLatin1Char(' ') + finding.message));
-    for (const QString &icon : {QStringLiteral("/previous_page.png"), QStringLiteral("/next_page.png"), QStringLiteral("/home_page.png")}) {
+    for (const QString &icon :
+         {QStringLiteral("/previous_page.png"), QStringLiteral("/next_page.png"), QStringLiteral("/home_page.png")}) {
         const QImage image(demo.path() + icon);
         QVERIFY(image.hasAlphaChannel());
         QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
@@ -331,8 +332,10 @@ void TestPictureTool::demoDrawsAButtonOverEveryHotSpot()
             const QColor inside(picture.pixel(r.left() + 3, r.center().y()));
             const QColor outside(picture.pixel(r.left() - 4, r.center().y()));
             const QString where = QStringLiteral("page %1, hot-spot at (%2, %3)").arg(page.id).arg(r.x()).arg(r.y());
-            QVERIFY2(distance(inside, QColor(0xfc, 0xa3, 0x11)) < 40, qPrintable(where + QLatin1String(": ") + inside.name()));
-            QVERIFY2(distance(outside, inside) > 120, qPrintable(where + QLatin1String(": ") + outside.name()));
+            QVERIFY2(TestPictures::distance(inside, QColor(0xfc, 0xa3, 0x11)) < 40,
+                     qPrintable(where + QLatin1String(": ") + inside.name()));
+            QVERIFY2(TestPictures::distance(outside, inside) > 120,
+                     qPrintable(where + QLatin1String(": ") + outside.name()));
             ++checked;
         }
     }
@@ -354,9 +357,9 @@ void TestPictureTool::overlayRendersEveryPage()
     // Page 14 shows the demo question, its Yes hot-spot outlined.
     const QImage page14(out.path() + QStringLiteral("/page-014.png"));
     QCOMPARE(page14.size(), QSize(1000, 600));
-    QVERIFY(distance(QColor(page14.pixel(217, 340)), QColor(0xff, 0x2d, 0x95)) < 40);
+    QVERIFY(TestPictures::distance(QColor(page14.pixel(217, 340)), QColor(0xff, 0x2d, 0x95)) < 40);
     const QImage demo14(demo.path() + QStringLiteral("/page1.jpg"));
-    QVERIFY(distance(QColor(page14.pixel(500, 500)), QColor(demo14.pixel(500, 500))) < 24);
+    QVERIFY(TestPictures::distance(QColor(page14.pixel(500, 500)), QColor(demo14.pixel(500, 500))) < 24);
 }
 
 QTEST_MAIN(TestPictureTool)

@@ -60,8 +60,8 @@ void addIds(PageId first, PageId last)
 QString shownButtons(const AbstractQuorvelWidget *page)
 {
     return QString(page->btnPrevious->isVisible() ? QLatin1Char('p') : QLatin1Char('-'))
-           + (page->btnNext->isVisible() ? QLatin1Char('n') : QLatin1Char('-'))
-           + (page->btnHome->isVisible() ? QLatin1Char('h') : QLatin1Char('-'));
+        + (page->btnNext->isVisible() ? QLatin1Char('n') : QLatin1Char('-'))
+        + (page->btnHome->isVisible() ? QLatin1Char('h') : QLatin1Char('-'));
 }
 
 } // namespace

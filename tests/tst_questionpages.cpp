@@ -201,10 +201,14 @@ void TestQuestionPages::hotSpotEdges_data()
         QTest::newRow((name + ", centre").constData()) << spot.page << r.center() << spot.target;
         QTest::newRow((name + ", first pixel").constData()) << spot.page << r.topLeft() << spot.target;
         QTest::newRow((name + ", last pixel").constData()) << spot.page << r.bottomRight() << spot.target;
-        QTest::newRow((name + ", left of it").constData()) << spot.page << QPoint(r.left() - 1, r.center().y()) << int(NoPageId);
-        QTest::newRow((name + ", above it").constData()) << spot.page << QPoint(r.center().x(), r.top() - 1) << int(NoPageId);
-        QTest::newRow((name + ", right of it").constData()) << spot.page << QPoint(r.right() + 1, r.center().y()) << int(NoPageId);
-        QTest::newRow((name + ", below it").constData()) << spot.page << QPoint(r.center().x(), r.bottom() + 1) << int(NoPageId);
+        QTest::newRow((name + ", left of it").constData())
+            << spot.page << QPoint(r.left() - 1, r.center().y()) << int(NoPageId);
+        QTest::newRow((name + ", above it").constData())
+            << spot.page << QPoint(r.center().x(), r.top() - 1) << int(NoPageId);
+        QTest::newRow((name + ", right of it").constData())
+            << spot.page << QPoint(r.right() + 1, r.center().y()) << int(NoPageId);
+        QTest::newRow((name + ", below it").constData())
+            << spot.page << QPoint(r.center().x(), r.bottom() + 1) << int(NoPageId);
     }
 }
 
@@ -258,8 +262,13 @@ void TestQuestionPages::everyPointOpensWhatLiesUnderIt()
                 continue; // the model list opens, asking for nothing
             const PageId expected = expectedAt(page, point);
             const PageId actual = pressOn(page, point);
-            QVERIFY2(actual == expected, qPrintable(QStringLiteral("page %1 at (%2, %3): %4, expected %5")
-                                                        .arg(page).arg(x).arg(y).arg(actual).arg(expected)));
+            QVERIFY2(actual == expected,
+                     qPrintable(QStringLiteral("page %1 at (%2, %3): %4, expected %5")
+                                    .arg(page)
+                                    .arg(x)
+                                    .arg(y)
+                                    .arg(actual)
+                                    .arg(expected)));
         }
     }
 }

@@ -18,7 +18,6 @@ class TestRealWindow : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void cleanup();
 
     void walk_data();
@@ -28,9 +27,8 @@ private:
     // Waits until the window shows the page's picture; saves the screen when not.
     bool waitForPage(X11Display &x, const QRect &frame, PageId page, int timeoutMs, QString *failure);
 
-    QProcess xvfb;
+    XvfbServer xvfb;
     QProcess guide;
-    QString displayName;
     QTemporaryDir folder;
     QVector<QString> pagePictures;
 };
@@ -68,22 +66,8 @@ void TestRealWindow::initTestCase()
     QVERIFY(QFileInfo(guide).isExecutable());
     TestPictures::writeAll(folder.path());
 
-    // With -displayfd, Xvfb picks a free display and writes its number once it
-    // accepts connections.
-    xvfb.start(QStringLiteral("Xvfb"),
-               {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
-                QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-    QVERIFY2(xvfb.waitForStarted(5000), "Xvfb does not start; the xvfb package has it");
-    while (!xvfb.canReadLine() && xvfb.waitForReadyRead(10000)) { }
-    const QByteArray number = xvfb.readLine().trimmed();
-    QVERIFY2(!number.isEmpty(), xvfb.readAllStandardError().constData());
-    displayName = QLatin1Char(':') + QString::fromLatin1(number);
-}
-
-void TestRealWindow::cleanupTestCase()
-{
-    xvfb.terminate();
-    xvfb.waitForFinished(5000);
+    QString error;
+    QVERIFY2(xvfb.start(&error), qPrintable(error));
 }
 
 void TestRealWindow::cleanup()
@@ -101,20 +85,20 @@ void TestRealWindow::walk_data()
     QTest::addColumn<QStringList>("listRowsLogged");
 
     QTest::newRow("model list") << QVector<Step>{
-            {ModelList, 5, 61}, {Next, 0, 81}, {Previous, 0, 61}, {Next, 0, 81}, {Home, 0, HomePageId},
+        {ModelList, 5, 61}, {Next, 0, 81}, {Previous, 0, 61}, {Next, 0, 81}, {Home, 0, HomePageId},
     } << QStringList{QStringLiteral("5")};
 
     QTest::newRow("question tree") << QVector<Step>{
-            {QPoint(265, 456), 0, 14},
-            {QPoint(350, 340), 0, 15},
-            {QPoint(150, 335), 0, 18},
-            {QPoint(198, 332), 0, 43},
-            {Next, 0, 117},
-            {Previous, 0, 43},
-            {Previous, 0, 18},
-            {Previous, 0, 15},
-            {Previous, 0, 14},
-            {Previous, 0, HomePageId},
+        {QPoint(265, 456), 0, 14},
+        {QPoint(350, 340), 0, 15},
+        {QPoint(150, 335), 0, 18},
+        {QPoint(198, 332), 0, 43},
+        {Next, 0, 117},
+        {Previous, 0, 43},
+        {Previous, 0, 18},
+        {Previous, 0, 15},
+        {Previous, 0, 14},
+        {Previous, 0, HomePageId},
     } << QStringList();
 }
 
@@ -135,8 +119,8 @@ bool TestRealWindow::waitForPage(X11Display &x, const QRect &frame, PageId page,
     const QString screen = QCoreApplication::applicationDirPath() + QStringLiteral("/failed-page-%1.png").arg(page);
     x.grab(frame).save(screen);
     *failure = QStringLiteral("page %1 (%2) does not show, \"%3\" does; the screen is in %4")
-                       .arg(page)
-                       .arg(expected, shown, screen);
+                   .arg(page)
+                   .arg(expected, shown, screen);
     return false;
 }
 
@@ -145,20 +129,13 @@ void TestRealWindow::walk()
     QFETCH(QVector<Step>, steps);
     QFETCH(QStringList, listRowsLogged);
 
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), displayName);
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    guide.setProcessEnvironment(environment);
+    guide.setProcessEnvironment(xvfb.environment());
     guide.start(folder.filePath(QStringLiteral("quorvel-guide")), QStringList());
     QVERIFY(guide.waitForStarted(5000));
 
-    X11Display x(displayName);
+    X11Display x(xvfb.displayName());
     QVERIFY2(x.isUsable(), "no X server with XTest");
-    unsigned long window = 0;
-    QElapsedTimer starting;
-    starting.start();
-    while ((window = x.findWindow(Title)) == 0 && guide.state() == QProcess::Running && starting.elapsed() < 10000)
-        QTest::qWait(20);
+    const unsigned long window = x.waitForWindow(Title, guide, 10000);
     QVERIFY2(window, guide.readAllStandardError().constData());
     const QRect frame = x.geometry(window);
     QCOMPARE(frame.size(), QSize(1000, 600));
@@ -188,9 +165,8 @@ void TestRealWindow::walk()
     QStringList rowsLogged;
     for (const QString &line : errors.split(QLatin1Char('\n'))) {
         if (line.contains(QLatin1String("QuorvelHome::sltIndexChanged(int)")))
-            rowsLogged << line.section(QLatin1String("sltIndexChanged(int)"), 1)
-                                  .simplified()
-                                  .section(QLatin1Char(' '), 0, 0);
+            rowsLogged
+                << line.section(QLatin1String("sltIndexChanged(int)"), 1).simplified().section(QLatin1Char(' '), 0, 0);
     }
     QCOMPARE(rowsLogged, listRowsLogged);
 }

@@ -118,8 +118,9 @@ void drawPageArt(QPainter &painter, const Page &page, const QVector<Page> &pages
     } else if (kind == QLatin1String("QuorvelHome")) {
         drawText(painter, QRect(60, 210, 420, 120), QStringLiteral("Which panel fits\nyour machine?"), font(40, true),
                  Paper, Qt::AlignLeft | Qt::AlignTop);
-        drawText(painter, QRect(60, 340, 420, 60), QStringLiteral("Answer one question, browse the range,\nor pick a model from the list."),
-                 font(18), Muted, Qt::AlignLeft | Qt::AlignTop);
+        drawText(painter, QRect(60, 340, 420, 60),
+                 QStringLiteral("Answer one question, browse the range,\nor pick a model from the list."), font(18),
+                 Muted, Qt::AlignLeft | Qt::AlignTop);
         drawText(painter, QRect(page.listRect.left() - 260, page.listRect.top(), 245, page.listRect.height()),
                  QStringLiteral("Pick a model"), font(24, true), Paper, Qt::AlignRight | Qt::AlignVCenter);
     } else if (kind == QLatin1String("QuorvelFeatures")) {
@@ -138,7 +139,8 @@ void drawPageArt(QPainter &painter, const Page &page, const QVector<Page> &pages
         const QString letter = PageTitles::heading(page, pages).right(1);
         drawText(painter, QRect(80, 190, 300, 300), letter, font(200, true), Ink, Qt::AlignCenter);
         drawText(painter, QRect(440, 220, 500, 40), QStringLiteral("Models of this type"), font(24), Muted);
-        drawText(painter, QRect(440, 270, 500, 200), PageTitles::subheading(page, pages).replace(QStringLiteral("  ·  "), QStringLiteral("\n")),
+        drawText(painter, QRect(440, 270, 500, 200),
+                 PageTitles::subheading(page, pages).replace(QStringLiteral("  ·  "), QStringLiteral("\n")),
                  font(34, true), Paper, Qt::AlignLeft | Qt::AlignTop);
     } else if (!code.isEmpty()) {
         drawPanel(painter, QRect(70, 180, 400, 320), code);
@@ -187,8 +189,8 @@ QImage pagePicture(const Page &page, const QVector<Page> &pages)
         drawText(painter, QRect(40, 86, 780, 30), PageTitles::subheading(page, pages), font(20), Muted);
         painter.fillRect(QRect(40, 130, 80, 5), Accent);
     }
-    drawText(painter, QRect(40, 566, 920, 24), QStringLiteral("RQX-500 Series  ·  demo picture, to be replaced by your own"),
-             font(14), Muted);
+    drawText(painter, QRect(40, 566, 920, 24),
+             QStringLiteral("RQX-500 Series  ·  demo picture, to be replaced by your own"), font(14), Muted);
 
     drawPageArt(painter, page, pages);
 
@@ -263,7 +265,8 @@ Written write(const QString &folder, bool overwrite)
             result.kept << name;
             return;
         }
-        const bool saved = name.endsWith(QLatin1String(".png")) ? image.save(path, "PNG") : image.save(path, "JPEG", 90);
+        const bool saved
+            = name.endsWith(QLatin1String(".png")) ? image.save(path, "PNG") : image.save(path, "JPEG", 90);
         (saved ? result.written : result.failed) << name;
     };
 

@@ -10,7 +10,8 @@ QString toDot(const QVector<GuideSurvey::Page> &pages)
     QTextStream out(&dot);
     out << "digraph guide {\n"
            "  rankdir=LR;\n"
-           "  node [shape=box, style=\"rounded,filled\", fillcolor=\"#f4f6fa\", fontname=\"DejaVu Sans\", fontsize=10];\n"
+           "  node [shape=box, style=\"rounded,filled\", fillcolor=\"#f4f6fa\", fontname=\"DejaVu Sans\", "
+           "fontsize=10];\n"
            "  edge [fontname=\"DejaVu Sans\", fontsize=8, color=\"#55607a\"];\n";
     for (const GuideSurvey::Page &page : pages) {
         out << "  p" << page.id << " [label=\"" << page.id << "\\n"
@@ -23,7 +24,8 @@ QString toDot(const QVector<GuideSurvey::Page> &pages)
             out << "  p" << page.id << " -> p" << button.target << " [label=\"" << button.role << "\"];\n";
         for (const GuideSurvey::ListRow &row : page.rows) {
             if (row.target != NoPageId)
-                out << "  p" << page.id << " -> p" << row.target << " [label=\"row " << row.row << " " << row.text << "\"];\n";
+                out << "  p" << page.id << " -> p" << row.target << " [label=\"row " << row.row << " " << row.text
+                    << "\"];\n";
         }
     }
     out << "}\n";

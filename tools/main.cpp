@@ -59,10 +59,11 @@ int main(int argc, char *argv[])
 
     if (command == QLatin1String("demo") && args.size() == 1 && !json) {
         const DemoPictures::Written result = DemoPictures::write(args.at(0), force);
-        out << "Demo pictures in " << args.at(0) << ": " << result.written.size() << " written, "
-            << result.kept.size() << " kept as they were";
+        out << "Demo pictures in " << args.at(0) << ": " << result.written.size() << " written, " << result.kept.size()
+            << " kept as they were";
         if (!result.failed.isEmpty())
-            out << ", " << result.failed.size() << " could not be written: " << result.failed.join(QStringLiteral(", "));
+            out << ", " << result.failed.size()
+                << " could not be written: " << result.failed.join(QStringLiteral(", "));
         out << ".\n";
         return result.failed.isEmpty() ? 0 : 1;
     }

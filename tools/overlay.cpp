@@ -57,7 +57,8 @@ QString targetsOf(const Page &page)
     }
     if (!page.rows.isEmpty())
         links << QStringLiteral("list: <a href=\"#p%1\">%1</a> to <a href=\"#p%2\">%2</a>")
-                     .arg(page.rows.at(1).target).arg(page.rows.last().target);
+                     .arg(page.rows.at(1).target)
+                     .arg(page.rows.last().target);
     return links.join(QStringLiteral(", "));
 }
 
@@ -78,9 +79,10 @@ QString contactSheet(const QVector<Page> &pages, const QString &pictureFolder)
     out << "<div class=\"sheet\">\n";
     for (const Page &page : pages) {
         out << "<figure id=\"p" << page.id << "\"><a href=\"" << fileName(page.id) << "\"><img src=\""
-            << fileName(page.id) << "\" alt=\"page " << page.id << "\"></a><figcaption><b>" << page.id
-            << "</b> " << page.pageClass << "<br>" << (page.picture.isEmpty() ? QStringLiteral("(no picture)") : page.picture.mid(1))
-            << "<br>" << targetsOf(page) << "</figcaption></figure>\n";
+            << fileName(page.id) << "\" alt=\"page " << page.id << "\"></a><figcaption><b>" << page.id << "</b> "
+            << page.pageClass << "<br>"
+            << (page.picture.isEmpty() ? QStringLiteral("(no picture)") : page.picture.mid(1)) << "<br>"
+            << targetsOf(page) << "</figcaption></figure>\n";
     }
     out << "</div>\n</body></html>\n";
     return html;

@@ -48,7 +48,8 @@ Finding judgeSize(Finding finding, bool icon)
         if (size.width() > IconBox || size.height() > IconBox) {
             finding.status = Status::Fitted;
             finding.message = QStringLiteral("%1, larger than %2 x %2: it will be fitted into that box")
-                                  .arg(sizeText(size)).arg(IconBox);
+                                  .arg(sizeText(size))
+                                  .arg(IconBox);
         }
         return finding;
     }
@@ -57,12 +58,13 @@ Finding judgeSize(Finding finding, bool icon)
     const int change = aspectChange(size);
     if (change == 0) {
         finding.status = Status::Scaled;
-        finding.message = QStringLiteral("%1: it will be scaled to %2, its shape kept").arg(sizeText(size), sizeText(PageSize));
+        finding.message
+            = QStringLiteral("%1: it will be scaled to %2, its shape kept").arg(sizeText(size), sizeText(PageSize));
     } else {
         finding.status = Status::Stretched;
         finding.message = QStringLiteral("%1: it will be stretched to %2, %3 by %4%")
-                              .arg(sizeText(size), sizeText(PageSize), change > 0 ? QStringLiteral("widened")
-                                                                                  : QStringLiteral("narrowed"))
+                              .arg(sizeText(size), sizeText(PageSize),
+                                   change > 0 ? QStringLiteral("widened") : QStringLiteral("narrowed"))
                               .arg(qAbs(change));
     }
     return finding;
@@ -111,8 +113,11 @@ Finding checkOne(const QString &folder, const QString &name)
     }
     if (!withinPictureBudget(finding.size)) {
         finding.status = Status::OverBudget;
-        finding.message = QStringLiteral("declares %1, more than the guide decodes (%2 megapixels, %3 a side): shown blank")
-                              .arg(sizeText(finding.size)).arg(MaxPicturePixels / 1000000).arg(MaxPictureSide);
+        finding.message
+            = QStringLiteral("declares %1, more than the guide decodes (%2 megapixels, %3 a side): shown blank")
+                  .arg(sizeText(finding.size))
+                  .arg(MaxPicturePixels / 1000000)
+                  .arg(MaxPictureSide);
         return finding;
     }
 
@@ -206,12 +211,19 @@ QString toText(const QVector<Finding> &findings, const QString &folder)
         const bool fault = isFault(finding.status);
         faults += fault;
         notes += !fault && finding.status != Status::Ok;
-        const QString mark = fault ? QStringLiteral("FAULT") : finding.status == Status::Ok ? QStringLiteral("ok") : QStringLiteral("note");
-        text += QStringLiteral("  %1  %2  %3\n").arg(mark, -5).arg(finding.name.mid(1), -22).arg(
-            finding.message.isEmpty() ? sizeText(finding.size) : finding.message);
+        const QString mark = fault         ? QStringLiteral("FAULT")
+            : finding.status == Status::Ok ? QStringLiteral("ok")
+                                           : QStringLiteral("note");
+        text += QStringLiteral("  %1  %2  %3\n")
+                    .arg(mark, -5)
+                    .arg(finding.name.mid(1), -22)
+                    .arg(finding.message.isEmpty() ? sizeText(finding.size) : finding.message);
     }
     text += QStringLiteral("\n%1 pictures: %2 ok, %3 to note, %4 faults.\n")
-                .arg(findings.size()).arg(findings.size() - faults - notes).arg(notes).arg(faults);
+                .arg(findings.size())
+                .arg(findings.size() - faults - notes)
+                .arg(notes)
+                .arg(faults);
     return text;
 }
 

@@ -155,7 +155,8 @@ QVector<Edge> explore(Basewidget &window)
 } // namespace GuideTest
 
 PageLog::PageLog(Basewidget *window)
-    : QObject(window), window(window)
+    : QObject(window),
+      window(window)
 {
     qApp->installEventFilter(this);
 }

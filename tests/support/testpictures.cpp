@@ -22,14 +22,14 @@ QColor gridColour(int index)
     return QColor(level(index % Levels), level(index / Levels % Levels), level(index / (Levels * Levels)));
 }
 
-int distance(QColor a, QColor b)
-{
-    return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue());
-}
-
 } // namespace
 
 namespace TestPictures {
+
+int distance(const QColor &a, const QColor &b)
+{
+    return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue());
+}
 
 QString path(const QString &name)
 {
@@ -65,7 +65,7 @@ QString shownPicture(QWidget *window)
     return pictureOf(window->grab().toImage().pixel(CornerX, window->height() - CornerFromBottom));
 }
 
-QString pictureOf(QColor colour)
+QString pictureOf(const QColor &colour)
 {
     for (const QString &name : names()) {
         if (distance(colour, colourOf(name)) < 24)

@@ -11,6 +11,9 @@ class QWidget;
 // its own, so that a test tells pages apart by what is painted.
 namespace TestPictures {
 
+// How far apart two colours are: the sum of the channels' differences.
+int distance(const QColor &a, const QColor &b);
+
 // Writes the set beside the test executable (replacing what is there), or
 // into folder.
 void writeAll();
@@ -27,7 +30,7 @@ QColor colourOf(const QString &name);
 QString shownPicture(QWidget *window);
 
 // The picture of the set painted in that colour; empty when none is.
-QString pictureOf(QColor colour);
+QString pictureOf(const QColor &colour);
 
 // Where shownPicture() looks, in window coordinates.
 constexpr int CornerX = 2;

@@ -1,5 +1,7 @@
 #include "x11display.h"
 
+#include <QElapsedTimer>
+#include <QTest>
 #include <QVector>
 
 #include <X11/extensions/XTest.h>
@@ -20,7 +22,7 @@ QString windowTitle(Display *display, Window window)
     unsigned char *data = nullptr;
     QString title;
     if (XGetWindowProperty(display, window, netWmName, 0, 1024, False, utf8, &type, &format, &items, &left, &data)
-                == Success
+            == Success
         && data) {
         title = QString::fromUtf8(reinterpret_cast<const char *>(data), int(items));
     }
@@ -49,6 +51,51 @@ QVector<Window> shownWindows(Display *display)
 }
 
 } // namespace
+
+XvfbServer::~XvfbServer()
+{
+    server.terminate();
+    server.waitForFinished(5000);
+}
+
+bool XvfbServer::start(QString *error)
+{
+    // With -displayfd, Xvfb picks a free display and writes its number once it
+    // accepts connections.
+    server.start(QStringLiteral("Xvfb"),
+                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                  QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    if (!server.waitForStarted(5000)) {
+        *error = QStringLiteral("Xvfb does not start; the xvfb package has it");
+        return false;
+    }
+    while (!server.canReadLine() && server.waitForReadyRead(10000)) { }
+    const QByteArray number = server.readLine().trimmed();
+    if (number.isEmpty()) {
+        *error = QString::fromLocal8Bit(server.readAllStandardError());
+        return false;
+    }
+    name = QLatin1Char(':') + QString::fromLatin1(number);
+    return true;
+}
+
+QProcessEnvironment XvfbServer::environment() const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), name);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    return environment;
+}
+
+unsigned long X11Display::waitForWindow(const QString &title, const QProcess &program, int timeoutMs) const
+{
+    unsigned long window = 0;
+    QElapsedTimer waited;
+    waited.start();
+    while ((window = findWindow(title)) == 0 && program.state() == QProcess::Running && waited.elapsed() < timeoutMs)
+        QTest::qWait(20);
+    return window;
+}
 
 X11Display::X11Display(const QString &name)
     : display(XOpenDisplay(name.toLocal8Bit().constData()))

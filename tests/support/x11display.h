@@ -3,10 +3,33 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QProcess>
 #include <QRect>
 #include <QString>
 
-struct _XDisplay;
+struct _XDisplay; // NOLINT(bugprone-reserved-identifier): Xlib's own name for a display
+
+// An Xvfb server of the test's own, on a display it picks itself; no window
+// manager runs in it.
+class XvfbServer
+{
+public:
+    XvfbServer() = default;
+    ~XvfbServer();
+    XvfbServer(const XvfbServer &) = delete;
+    XvfbServer &operator=(const XvfbServer &) = delete;
+
+    // False, with the reason, when the server does not come up.
+    bool start(QString *error);
+    QString displayName() const { return name; }
+
+    // The environment in which a program shows its windows on this server.
+    QProcessEnvironment environment() const;
+
+private:
+    QProcess server;
+    QString name;
+};
 
 // A connection to an X server, to use a program in it as a person would: the
 // pointer and the keys through the XTest extension, the screen read back.
@@ -25,6 +48,10 @@ public:
     // where it lies on the screen.
     unsigned long findWindow(const QString &title) const;
     QRect geometry(unsigned long window) const;
+
+    // Waits until program shows a window of that title; 0 when it does not
+    // within timeoutMs, or ends first.
+    unsigned long waitForWindow(const QString &title, const QProcess &program, int timeoutMs) const;
 
     // How many top-level windows are shown: a list's popup is one of its own.
     int viewableWindows() const;
