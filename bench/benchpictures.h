@@ -1,6 +1,8 @@
 #ifndef BENCHPICTURES_H
 #define BENCHPICTURES_H
 
+#include "shell/picturefile.h"
+
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -8,8 +10,6 @@
 // Pictures for the benchmarks, made here rather than shipped: JPEGs that cost
 // what a designer's photos cost to decode, and icons larger than their buttons.
 namespace BenchPictures {
-
-constexpr QSize PageSize(1000, 600);
 
 // A photo-like scene: smooth light, soft-edged shapes, fine texture and a
 // little grain. The scene is the same at every size, as a camera's would be.

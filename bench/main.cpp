@@ -76,7 +76,7 @@ bool showsPicture(const QImage &frame, const QImage &picture)
 struct Guide
 {
     Basewidget *window = nullptr;
-    QImage frame{BenchPictures::PageSize, QImage::Format_RGB32};
+    QImage frame{PageSize, QImage::Format_RGB32};
     QVector<QString> pictures; // by page id, full paths
     QStringList icons;
 };
@@ -84,7 +84,7 @@ struct Guide
 // A benchmark of a page that painted something else has measured nothing.
 void checkShown(benchmark::State &state, const Guide &guide, PageId id)
 {
-    if (!showsPicture(guide.frame, decode(guide.pictures[id], BenchPictures::PageSize)))
+    if (!showsPicture(guide.frame, decode(guide.pictures[id], PageSize)))
         state.SkipWithError("the window does not show the page's picture");
 }
 
@@ -165,7 +165,7 @@ void registerBenchmarks(Guide &guide)
         add(QStringLiteral("switch without picture/%1").arg(id),
             [&guide, id](benchmark::State &state) { pageSwitchWithoutPicture(state, guide, id); });
         add(QStringLiteral("repaint floor/%1").arg(id),
-            [picture](benchmark::State &state) { decodePictures(state, {picture}, BenchPictures::PageSize); });
+            [picture](benchmark::State &state) { decodePictures(state, {picture}, PageSize); });
         add(QStringLiteral("repaint/%1").arg(id), [&guide, id](benchmark::State &state) { repaint(state, guide, id); });
     }
     for (const SizedPage &sized : sizedPages) {
@@ -173,7 +173,7 @@ void registerBenchmarks(Guide &guide)
         const QString picture = guide.pictures[sized.id];
         const PageId id = sized.id;
         add(QStringLiteral("decode to page size/") + name,
-            [picture](benchmark::State &state) { decodePictures(state, {picture}, BenchPictures::PageSize); });
+            [picture](benchmark::State &state) { decodePictures(state, {picture}, PageSize); });
         add(QStringLiteral("decode in full/") + name,
             [picture](benchmark::State &state) { decodePictures(state, {picture}); });
         add(QStringLiteral("size switch/") + name,
@@ -417,8 +417,8 @@ int writeStartUpFiles(const QString &guideFolder, const QString &frameFolder)
 {
     if (!BenchPictures::writeGuideSet(guideFolder))
         return 1;
-    const QImage startPage = decode(guideFolder + GuidePictures::pagePictures()[StartPageId], BenchPictures::PageSize);
-    QImage minimal(BenchPictures::PageSize, QImage::Format_RGB32);
+    const QImage startPage = decode(guideFolder + GuidePictures::pagePictures()[StartPageId], PageSize);
+    QImage minimal(PageSize, QImage::Format_RGB32);
     minimal.fill(MinimalWindowColour);
     const bool written = startPage.save(frameFolder + QStringLiteral("/quorvel-guide.ppm"))
         && minimal.save(frameFolder + QStringLiteral("/quorvel-minimal-window.ppm"));

@@ -9,15 +9,13 @@ namespace {
 
 const char *const navigationIcons[] = {"/previous_page.png", "/next_page.png", "/home_page.png"};
 
-// Icons larger than this are fitted into it; smaller ones show at their own size.
-constexpr int IconBox = 50;
-
 void setNavigationIcon(QPushButton *button, const char *picture)
 {
     const QImage image = readPicture(pictureFile(picture));
     // A missing icon leaves an empty button face, with an icon size of 0 x 0.
     if (!image.isNull()) {
-        const QImage fitted = image.scaled(IconBox, IconBox, Qt::KeepAspectRatio, Qt::FastTransformation);
+        const QImage fitted
+            = image.scaled(NavigationIconBox, NavigationIconBox, Qt::KeepAspectRatio, Qt::FastTransformation);
         button->setIcon(QIcon(QPixmap::fromImage(fitted)));
     }
     // The icon size is the picture's own size: QIcon never enlarges its pixmap,

@@ -67,7 +67,7 @@ constexpr char SeeThroughButtons[] = "QuorvelHome QPushButton, QuorvelLayer1 QPu
 Basewidget::Basewidget(QWidget *parent)
     : QWidget(parent)
 {
-    setFixedSize(1000, 600);
+    setFixedSize(PageSize);
     setStyleSheet(QLatin1String(SeeThroughButtons));
     sltOpenWidget(StartPageId);
 

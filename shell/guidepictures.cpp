@@ -7,12 +7,11 @@ namespace GuidePictures {
 
 QVector<QString> pagePictures()
 {
-    const int prefix = pictureFile("").size();
     QVector<QString> names(PageCount);
     Basewidget window;
     for (PageId id = 0; id < PageCount; ++id) {
         window.sltOpenWidget(id);
-        names[id] = window.page()->picturePath.mid(prefix);
+        names[id] = pictureName(window.page()->picturePath);
     }
     return names;
 }

@@ -25,6 +25,11 @@ QString pictureFile(const QString &name)
     return (pictureFolder.isEmpty() ? QCoreApplication::applicationDirPath() : pictureFolder) + name;
 }
 
+QString pictureName(const QString &path)
+{
+    return path.mid(pictureFile("").size());
+}
+
 bool withinPictureBudget(QSize declared)
 {
     return declared.isValid() && declared.width() <= MaxPictureSide && declared.height() <= MaxPictureSide

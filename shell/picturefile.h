@@ -10,9 +10,17 @@
 QString pictureFile(const char *name);
 QString pictureFile(const QString &name);
 
+// The name of a picture back from its full path: "/top.jpg".
+QString pictureName(const QString &path);
+
 // Makes pictureFile() read from folder instead, for the picture tool that
 // renders a designer's folder; the guide itself never calls it.
 void setPictureFolder(const QString &folder);
+
+// A page picture is stretched over the whole page; a navigation icon larger
+// than the box is fitted into it.
+constexpr QSize PageSize(1000, 600);
+constexpr int NavigationIconBox = 50;
 
 // The most a picture's header may declare before the guide refuses to decode
 // it: a file claiming 30,000 x 30,000 pixels would take gigabytes and seconds.

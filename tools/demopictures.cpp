@@ -163,12 +163,12 @@ QString buttonLabel(const GuideSurvey::Button &button, const QVector<Page> &page
 
 QImage pagePicture(const Page &page, const QVector<Page> &pages)
 {
-    QImage image(1000, 600, QImage::Format_RGB32);
+    QImage image(PageSize, QImage::Format_RGB32);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
 
-    QLinearGradient background(0, 0, 1000, 600);
+    QLinearGradient background(QPointF(0, 0), QPointF(PageSize.width(), PageSize.height()));
     background.setColorAt(0, Ink);
     background.setColorAt(1, Deep);
     painter.fillRect(image.rect(), background);

@@ -43,7 +43,7 @@ Page surveyPage(AbstractQuorvelWidget *page, PageId id)
     Page surveyed;
     surveyed.id = id;
     surveyed.pageClass = QString::fromLatin1(page->metaObject()->className());
-    surveyed.picture = page->picturePath.mid(pictureFile("").size());
+    surveyed.picture = pictureName(page->picturePath);
     for (QPushButton *button : page->findChildren<QPushButton *>(QString(), Qt::FindDirectChildrenOnly)) {
         if (!button->isVisibleTo(page))
             continue;

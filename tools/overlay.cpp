@@ -88,8 +88,7 @@ QString contactSheet(const QVector<Page> &pages, const QString &pictureFolder)
     return html;
 }
 
-} // namespace
-
+// Draws the outlines and labels of one page over its rendering.
 void drawOutlines(QImage &rendering, const Page &page)
 {
     QPainter painter(&rendering);
@@ -101,6 +100,8 @@ void drawOutlines(QImage &rendering, const Page &page)
                 QStringLiteral("rows → %1..%2").arg(page.rows.at(1).target).arg(page.rows.last().target));
     }
 }
+
+} // namespace
 
 bool write(const QString &pictureFolder, const QString &out, QString *error)
 {

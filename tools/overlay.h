@@ -3,16 +3,12 @@
 
 #include "guidesurvey.h"
 
-#include <QImage>
 #include <QString>
 
 // The real pages painted with a folder's pictures, every button and the model
 // list outlined and labelled with the page it opens, so that a designer sees
 // whether the pictures line up with the hot-spots.
 namespace Overlay {
-
-// Draws the outlines and labels of one page over its rendering.
-void drawOutlines(QImage &rendering, const GuideSurvey::Page &page);
 
 // Renders every page into out/page-NNN.png and writes out/index.html, a
 // contact sheet of them all. Pictures are read from pictureFolder. Returns

@@ -15,9 +15,6 @@ namespace PictureCheck {
 
 namespace {
 
-const QSize PageSize(1000, 600);
-constexpr int IconBox = 50;
-
 // Warnings the image decoders write while reading a damaged file.
 QStringList decoderWarnings;
 
@@ -45,11 +42,11 @@ Finding judgeSize(Finding finding, bool icon)
 {
     const QSize size = finding.size;
     if (icon) {
-        if (size.width() > IconBox || size.height() > IconBox) {
+        if (size.width() > NavigationIconBox || size.height() > NavigationIconBox) {
             finding.status = Status::Fitted;
             finding.message = QStringLiteral("%1, larger than %2 x %2: it will be fitted into that box")
                                   .arg(sizeText(size))
-                                  .arg(IconBox);
+                                  .arg(NavigationIconBox);
         }
         return finding;
     }

@@ -52,13 +52,11 @@ QByteArray pageClass(const Basewidget &window)
 
 PageId shownPageId(const Basewidget &window)
 {
-    const QByteArray shown = pageClass(window);
-    if (shown == "QuorvelTop")
-        return StartPageId;
-    if (shown == "QuorvelHome")
-        return HomePageId;
-    if (shown == "QuorvelLayer1")
-        return 14;
+    // Each page that keeps no pageId has a class of its own.
+    for (const PageId id : {StartPageId, HomePageId, 14}) {
+        if (pageClass(window) == pageClassOf(id))
+            return id;
+    }
     return window.page()->pageId;
 }
 
