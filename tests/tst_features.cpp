@@ -28,7 +28,7 @@ void TestFeatures::initTestCase()
 {
     TestPictures::writeAll();
     window = new Basewidget;
-    GuideTest::showHome(*window);
+    QVERIFY(GuideTest::showHome(*window));
 }
 
 void TestFeatures::cleanupTestCase()
