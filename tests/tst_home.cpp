@@ -146,11 +146,8 @@ void TestHome::currentRowAgainDoesNothing()
 
 void TestHome::looks()
 {
+    // How its buttons look over the picture is tst_looks' to see.
     AbstractQuorvelWidget *page = window->page();
-    const QString sheet = QStringLiteral("QPushButton{background-color: rgba(255, 255, 255, 0);}"
-                                         "                        "
-                                         "QPushButton:hover{background-color: rgba(255, 255, 255, 50);}");
-    QCOMPARE(page->styleSheet(), sheet);
     QVERIFY(!page->btnPrevious->isVisible());
     QVERIFY(!page->btnNext->isVisible());
     QVERIFY(!page->btnHome->isVisible());
