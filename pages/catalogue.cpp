@@ -1,5 +1,7 @@
 #include "catalogue.h"
 
+#include "pageids.h"
+
 namespace {
 
 // clang-format off
@@ -18,15 +20,18 @@ struct ResultPage
 // Result pages 23..56 in id order, grouped by the question page that offers them.
 // clang-format off
 const ResultPage resultPages[Catalogue::LastResultPage - Catalogue::FirstResultPage + 1] = {
-    // Catalogue page 16, by type letter P, H, T, F.
-    {16, "396PZ"}, {16, "417PZ"},
-    {16, "341HA"}, {16, "363HU"}, {16, "385HY"}, {16, "396HZ"}, {16, "417HZ"},
-    {16, "363TU"}, {16, "374TL"}, {16, "385TL"}, {16, "385TY"},
-    {16, "363FU"}, {16, "363FL"},
-    // Catalogue page 17, by type letter K, N, R.
-    {17, "352KA"}, {17, "363KU"}, {17, "385KL"}, {17, "385KY"},
-    {17, "363NU"},
-    {17, "341RA"}, {17, "363RU"},
+    // The first catalogue page, by type letter P, H, T, F.
+    {FirstCataloguePage, "396PZ"}, {FirstCataloguePage, "417PZ"},
+    {FirstCataloguePage, "341HA"}, {FirstCataloguePage, "363HU"}, {FirstCataloguePage, "385HY"},
+    {FirstCataloguePage, "396HZ"}, {FirstCataloguePage, "417HZ"},
+    {FirstCataloguePage, "363TU"}, {FirstCataloguePage, "374TL"}, {FirstCataloguePage, "385TL"},
+    {FirstCataloguePage, "385TY"},
+    {FirstCataloguePage, "363FU"}, {FirstCataloguePage, "363FL"},
+    // The second, by type letter K, N, R.
+    {SecondCataloguePage, "352KA"}, {SecondCataloguePage, "363KU"}, {SecondCataloguePage, "385KL"},
+    {SecondCataloguePage, "385KY"},
+    {SecondCataloguePage, "363NU"},
+    {SecondCataloguePage, "341RA"}, {SecondCataloguePage, "363RU"},
     // The code groups of the third question level, pages 18 to 22.
     {18, "341RA"}, {18, "341RA"}, {18, "341HA"},
     {19, "352KA"},
@@ -36,9 +41,10 @@ const ResultPage resultPages[Catalogue::LastResultPage - Catalogue::FirstResultP
 };
 // clang-format on
 
-// Type pages 131..137: the four letters of catalogue page 16, then the three of page 17.
+// Type pages 131..137: the four letters of the first catalogue page, then the
+// three of the second.
 const char typeLetters[] = "PHTFKNR";
-constexpr PageId LastTypeOfPage16 = 134;
+constexpr PageId LastTypeOfFirstCataloguePage = 134;
 
 QString lowerCasePicture(const char *code, const char *suffix)
 {
@@ -71,7 +77,7 @@ char typeLetter(PageId typePage)
 
 PageId typeCataloguePage(PageId typePage)
 {
-    return typePage <= LastTypeOfPage16 ? 16 : 17;
+    return typePage <= LastTypeOfFirstCataloguePage ? FirstCataloguePage : SecondCataloguePage;
 }
 
 QString modelPicture(const char *code)

@@ -1,11 +1,6 @@
 #include "quorvelfeatures.h"
 
-namespace {
-
-constexpr PageId FirstFeaturePage = 2;
-constexpr PageId LastFeaturePage = 13;
-
-} // namespace
+#include "pageids.h"
 
 void QuorvelFeatures::initPage()
 {

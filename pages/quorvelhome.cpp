@@ -1,6 +1,7 @@
 #include "quorvelhome.h"
 
 #include "catalogue.h"
+#include "pageids.h"
 #include "stylesheets.h"
 
 #include <QComboBox>
@@ -11,9 +12,6 @@
 #include <QVariant>
 
 namespace {
-
-constexpr PageId FeaturePageId = 2;
-constexpr PageId QuestionPageId = 14;
 
 // Row 0 of the model list is a heading; row r opens model page 56 + r.
 constexpr char ListHeading[] = "RQX-500 Series";
@@ -63,12 +61,12 @@ void QuorvelHome::initPage()
 
 void QuorvelHome::sltBtnFeaturePagePressed()
 {
-    emit sigOpenWidget(FeaturePageId);
+    emit sigOpenWidget(FirstFeaturePage);
 }
 
 void QuorvelHome::sltBtnNextPagePressed()
 {
-    emit sigOpenWidget(QuestionPageId);
+    emit sigOpenWidget(FirstQuestionPage);
 }
 
 void QuorvelHome::sltIndexChanged(int idx)

@@ -1,15 +1,9 @@
 #include "quorvellayer1.h"
 
+#include "pageids.h"
 #include "stylesheets.h"
 
 #include <QPushButton>
-
-namespace {
-
-constexpr PageId YesAnswerPage = 15;
-constexpr PageId NoAnswerPage = 16;
-
-} // namespace
 
 QuorvelLayer1::QuorvelLayer1()
 {
@@ -40,10 +34,10 @@ void QuorvelLayer1::initPage()
 
 void QuorvelLayer1::sltBtnYesPressed()
 {
-    emit sigOpenWidget(YesAnswerPage);
+    emit sigOpenWidget(GroupChoicePage);
 }
 
 void QuorvelLayer1::sltBtnNoPressed()
 {
-    emit sigOpenWidget(NoAnswerPage);
+    emit sigOpenWidget(FirstCataloguePage);
 }

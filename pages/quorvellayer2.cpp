@@ -2,6 +2,7 @@
 
 #include "catalogue.h"
 #include "hotspot.h"
+#include "pageids.h"
 #include "stylesheets.h"
 
 #include <QPushButton>
@@ -10,14 +11,9 @@ namespace {
 
 constexpr int TypeButtonCount = 7;
 
-// Hot-spots name their button as its slot does: TypeButton(2) is btnTypePage2
-// and always opens type page 132; ModelButton(2) is btn2 and opens the page
-// given beside it.
-constexpr int TypeButton(int k)
-{
-    return k;
-}
-
+// Hot-spots name their button as its slot does: button 2 is btnTypePage2 and
+// always opens type page 132; ModelButton(2) is btn2 and opens the page given
+// beside it.
 constexpr int ModelButton(int k)
 {
     return TypeButtonCount + k;
@@ -26,7 +22,7 @@ constexpr int ModelButton(int k)
 // clang-format off
 const QuestionPage pages[] = {
     // One row of five code groups.
-    {15, "/page2.jpg", {
+    {GroupChoicePage, "/page2.jpg", {
         {ModelButton(1), {73, 295, 159, 81}, 18},
         {ModelButton(2), {245, 295, 159, 81}, 19},
         {ModelButton(3), {420, 295, 159, 81}, 20},
@@ -34,11 +30,11 @@ const QuestionPage pages[] = {
         {ModelButton(5), {770, 295, 159, 81}, 22},
     }},
     // Types P, H, T and F.
-    {16, "/page3_1.jpg", {
-        {TypeButton(1), {48, 83, 89, 97}},
-        {TypeButton(2), {48, 203, 89, 97}},
-        {TypeButton(3), {48, 325, 89, 97}},
-        {TypeButton(4), {48, 450, 89, 97}},
+    {FirstCataloguePage, "/page3_1.jpg", {
+        {1, {48, 83, 89, 97}},
+        {2, {48, 203, 89, 97}},
+        {3, {48, 325, 89, 97}},
+        {4, {48, 450, 89, 97}},
         {ModelButton(1), {275, 98, 134, 69}, 23},
         {ModelButton(2), {417, 98, 134, 69}, 24},
         {ModelButton(3), {275, 223, 134, 69}, 25},
@@ -54,10 +50,10 @@ const QuestionPage pages[] = {
         {ModelButton(13), {417, 473, 134, 69}, 35},
     }},
     // Types K, N and R.
-    {17, "/page3_2.jpg", {
-        {TypeButton(5), {48, 82, 89, 97}},
-        {TypeButton(6), {48, 208, 89, 97}},
-        {TypeButton(7), {48, 332, 89, 97}},
+    {SecondCataloguePage, "/page3_2.jpg", {
+        {5, {48, 82, 89, 97}},
+        {6, {48, 208, 89, 97}},
+        {7, {48, 332, 89, 97}},
         {ModelButton(1), {274, 101, 134, 69}, 36},
         {ModelButton(2), {417, 101, 134, 69}, 37},
         {ModelButton(3), {560, 101, 153, 69}, 38},
@@ -69,9 +65,6 @@ const QuestionPage pages[] = {
 };
 // clang-format on
 
-constexpr PageId QuestionPageId = 14;
-constexpr PageId SecondCataloguePage = 17;
-
 } // namespace
 
 QuorvelLayer2::QuorvelLayer2()
@@ -81,14 +74,13 @@ QuorvelLayer2::QuorvelLayer2()
 
 QuorvelLayer2::~QuorvelLayer2()
 {
-    for (const ButtonField &field : buttonFields())
-        delete (this->*field.button);
+    deleteButtons(this, buttonFields());
 }
 
-const std::vector<QuorvelLayer2::ButtonField> &QuorvelLayer2::buttonFields()
+const ButtonFields<QuorvelLayer2> &QuorvelLayer2::buttonFields()
 {
     // clang-format off
-    static const std::vector<ButtonField> fields = {
+    static const ButtonFields<QuorvelLayer2> fields = {
         {&QuorvelLayer2::btnTypePage1, SLOT(sltBtnTypePage1Pressed())},
         {&QuorvelLayer2::btnTypePage2, SLOT(sltBtnTypePage2Pressed())},
         {&QuorvelLayer2::btnTypePage3, SLOT(sltBtnTypePage3Pressed())},
@@ -118,27 +110,17 @@ void QuorvelLayer2::initPage()
 {
     if (const QuestionPage *page = findQuestionPage(pages, pageId)) {
         for (const HotSpot &spot : page->hotSpots) {
-            QPushButton *&button = this->*buttonFields().at(spot.button - 1).button;
-            button = new QPushButton(this);
-            button->setGeometry(spot.rect);
+            createButton(this, buttonFields(), spot);
             if (spot.button > TypeButtonCount)
                 targetPageIds[spot.button - TypeButtonCount - 1] = spot.target;
         }
         setPicturePath(pictureFile(page->picture));
     }
     // The catalogue's second page turns back to its first, the rest to the question.
-    const PageId previous = pageId == SecondCataloguePage ? SecondCataloguePage - 1 : QuestionPageId;
-    const PageId next = pageId == SecondCataloguePage - 1 ? SecondCataloguePage : NoPageId;
+    const PageId previous = pageId == SecondCataloguePage ? FirstCataloguePage : FirstQuestionPage;
+    const PageId next = pageId == FirstCataloguePage ? SecondCataloguePage : NoPageId;
     setNavigationTargets(previous, next, HomePageId);
-    connectButtons();
-}
-
-void QuorvelLayer2::connectButtons()
-{
-    for (const ButtonField &field : buttonFields()) {
-        if (QPushButton *button = this->*field.button)
-            connect(button, SIGNAL(pressed()), this, field.slot);
-    }
+    connectButtons(this, buttonFields());
 }
 
 // The type buttons open the same type page on every page.

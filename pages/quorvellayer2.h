@@ -1,13 +1,10 @@
 #ifndef QUORVELLAYER2_H
 #define QUORVELLAYER2_H
 
+#include "hotspot.h"
 #include "shell/abstractquorvelwidget.h"
 
 #include <vector>
-
-QT_BEGIN_NAMESPACE
-class QPushButton;
-QT_END_NAMESPACE
 
 // The second question level: page 15 offers five code groups; pages 16 and 17
 // are the catalogue by type letter, a type button at the left of each row and
@@ -45,13 +42,7 @@ public slots:
     void sltBtn13Pressed();
 
 private:
-    struct ButtonField
-    {
-        QPushButton *QuorvelLayer2::*button;
-        const char *slot;
-    };
-    static const std::vector<ButtonField> &buttonFields();
-    void connectButtons();
+    static const ButtonFields<QuorvelLayer2> &buttonFields();
 
     QPushButton *btnTypePage1 = nullptr;
     QPushButton *btnTypePage2 = nullptr;

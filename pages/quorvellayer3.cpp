@@ -1,13 +1,12 @@
 #include "quorvellayer3.h"
 
 #include "hotspot.h"
+#include "pageids.h"
 #include "stylesheets.h"
 
 #include <QPushButton>
 
 namespace {
-
-constexpr PageId ChoicePage = 15;
 
 // Each page offers the models of one code group; the buttons are numbered as
 // their slots, sltBtn1Pressed() for button 1.
@@ -49,14 +48,13 @@ QuorvelLayer3::QuorvelLayer3()
 
 QuorvelLayer3::~QuorvelLayer3()
 {
-    for (const ButtonField &field : buttonFields())
-        delete (this->*field.button);
+    deleteButtons(this, buttonFields());
 }
 
-const std::vector<QuorvelLayer3::ButtonField> &QuorvelLayer3::buttonFields()
+const ButtonFields<QuorvelLayer3> &QuorvelLayer3::buttonFields()
 {
     // clang-format off
-    static const std::vector<ButtonField> fields = {
+    static const ButtonFields<QuorvelLayer3> fields = {
         {&QuorvelLayer3::btn1, SLOT(sltBtn1Pressed())},
         {&QuorvelLayer3::btn2, SLOT(sltBtn2Pressed())},
         {&QuorvelLayer3::btn3, SLOT(sltBtn3Pressed())},
@@ -71,23 +69,13 @@ void QuorvelLayer3::initPage()
 {
     if (const QuestionPage *page = findQuestionPage(pages, pageId)) {
         for (const HotSpot &spot : page->hotSpots) {
-            QPushButton *&button = this->*buttonFields().at(spot.button - 1).button;
-            button = new QPushButton(this);
-            button->setGeometry(spot.rect);
+            createButton(this, buttonFields(), spot);
             targetPageIds[spot.button - 1] = spot.target;
         }
         setPicturePath(pictureFile(page->picture));
     }
-    connectButtons();
-    setNavigationTargets(ChoicePage, NoPageId, HomePageId);
-}
-
-void QuorvelLayer3::connectButtons()
-{
-    for (const ButtonField &field : buttonFields()) {
-        if (QPushButton *button = this->*field.button)
-            connect(button, SIGNAL(pressed()), this, field.slot);
-    }
+    connectButtons(this, buttonFields());
+    setNavigationTargets(GroupChoicePage, NoPageId, HomePageId);
 }
 
 void QuorvelLayer3::sltBtn1Pressed()

@@ -1,11 +1,10 @@
 #ifndef QUORVELLAYER3_H
 #define QUORVELLAYER3_H
 
+#include "hotspot.h"
 #include "shell/abstractquorvelwidget.h"
 
-QT_BEGIN_NAMESPACE
-class QPushButton;
-QT_END_NAMESPACE
+#include <vector>
 
 // The third question level (pages 18..22): the models of one code group, each
 // opening its result page.
@@ -27,13 +26,7 @@ public slots:
     void sltBtn5Pressed();
 
 private:
-    struct ButtonField
-    {
-        QPushButton *QuorvelLayer3::*button;
-        const char *slot;
-    };
-    static const std::vector<ButtonField> &buttonFields();
-    void connectButtons();
+    static const ButtonFields<QuorvelLayer3> &buttonFields();
 
     QPushButton *btn1 = nullptr;
     QPushButton *btn2 = nullptr;

@@ -1,74 +1,14 @@
 #include "basewidget.h"
 
 #include "abstractquorvelwidget.h"
+#include "pagefactory.h"
 #include "topwatcher.h"
-
-#include "pages/quorvelfeatures.h"
-#include "pages/quorvelhome.h"
-#include "pages/quorvellayer1.h"
-#include "pages/quorvellayer2.h"
-#include "pages/quorvellayer3.h"
-#include "pages/quorvellayer4.h"
-#include "pages/quorvellayer5.h"
-#include "pages/quorveltop.h"
-
-namespace {
-
-template <typename Page>
-AbstractQuorvelWidget *createPage()
-{
-    return new Page;
-}
-
-// Which page class serves which ids. The start, home and first question pages
-// never read pageId, so it is left at NoPageId for them.
-struct PageClass
-{
-    PageId first;
-    PageId last;
-    AbstractQuorvelWidget *(*create)();
-    bool setsPageId;
-};
-
-// clang-format off
-const PageClass pageClasses[] = {
-    {0, 0, createPage<QuorvelTop>, false},
-    {1, 1, createPage<QuorvelHome>, false},
-    {2, 13, createPage<QuorvelFeatures>, true},
-    {14, 14, createPage<QuorvelLayer1>, false},
-    {15, 17, createPage<QuorvelLayer2>, true},
-    {18, 22, createPage<QuorvelLayer3>, true},
-    {23, 76, createPage<QuorvelLayer4>, true},
-    {77, 130, createPage<QuorvelLayer5>, true},
-    {131, 137, createPage<QuorvelLayer4>, true},
-};
-// clang-format on
-
-// Null for ids outside 0..137.
-const PageClass *pageClassOf(PageId id)
-{
-    for (const PageClass &pageClass : pageClasses) {
-        if (id >= pageClass.first && id <= pageClass.last)
-            return &pageClass;
-    }
-    return nullptr;
-}
-
-// The pages that lay see-through buttons over their picture give them a
-// background colour only; styles such as Fusion then still draw their own
-// opaque, bevelled button face over the picture. Without a border they draw
-// just that colour: nothing, or the faint wash under the pointer.
-constexpr char SeeThroughButtons[] = "QuorvelHome QPushButton, QuorvelLayer1 QPushButton, "
-                                     "QuorvelLayer2 QPushButton, QuorvelLayer3 QPushButton, "
-                                     "QuorvelLayer4 QPushButton, QuorvelLayer5 QPushButton {border: none;}";
-
-} // namespace
 
 Basewidget::Basewidget(QWidget *parent)
     : QWidget(parent)
 {
     setFixedSize(PageSize);
-    setStyleSheet(QLatin1String(SeeThroughButtons));
+    setStyleSheet(QLatin1String(PageFactory::windowStyleSheet()));
     sltOpenWidget(StartPageId);
 
     watcher = new TopWatcher;
@@ -90,8 +30,7 @@ void Basewidget::sltWaitFinished()
 
 void Basewidget::sltOpenWidget(int idx)
 {
-    const PageClass *pageClass = pageClassOf(idx);
-    if (!pageClass)
+    if (uint(idx) > uint(LastPageId))
         return; // the page stays
 
     if (currentPage) {
@@ -102,10 +41,10 @@ void Basewidget::sltOpenWidget(int idx)
         delete currentPage;
     }
 
-    currentPage = pageClass->create();
+    currentPage = PageFactory::create(idx);
     currentPage->setGeometry(0, 0, width(), height());
     currentPage->setParent(this);
-    if (pageClass->setsPageId)
+    if (PageFactory::setsPageId(idx))
         currentPage->pageId = idx;
     currentPage->initPage();
 

@@ -31,7 +31,7 @@ void TestGraph::initTestCase()
 {
     TestPictures::writeAll();
     Basewidget window;
-    GuideTest::showHome(window);
+    QVERIFY(GuideTest::showHome(window));
     edges = GuideTest::explore(window);
     QVERIFY(!edges.isEmpty());
 }

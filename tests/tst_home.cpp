@@ -4,6 +4,7 @@
 #include "support/testpictures.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QPointer>
 #include <QPushButton>
@@ -24,12 +25,10 @@ private slots:
 
     void rowOpensItsModelPage_data();
     void rowOpensItsModelPage();
+    void rowChosenWithThePointerOpensItsModelPage();
 
     void headingRowLogsButAsksForNothing();
     void currentRowAgainDoesNothing();
-
-    void hotSpots_data();
-    void hotSpots();
 
     void looks();
     void deletingLogsAndAsksForNothing();
@@ -59,7 +58,7 @@ void TestHome::initTestCase()
 void TestHome::init()
 {
     window = new Basewidget;
-    GuideTest::showHome(*window);
+    QVERIFY(GuideTest::showHome(*window));
     debugLines.clear();
     qInstallMessageHandler(captureDebug);
 }
@@ -111,6 +110,20 @@ void TestHome::rowOpensItsModelPage()
     QCOMPARE(TestPictures::shownPicture(window), QLatin1Char('/') + model.toLower() + QLatin1String(".jpg"));
 }
 
+void TestHome::rowChosenWithThePointerOpensItsModelPage()
+{
+    GuideTest::click(*window, QPoint(711, 125));
+    QAbstractItemView *rows = list()->view();
+    QTRY_VERIFY(rows->isVisible());
+    // The open list ignores a release that comes too soon after it opened.
+    QTest::qWait(QApplication::doubleClickInterval() + 100);
+    const QRect row5 = rows->visualRect(list()->model()->index(5, 0));
+    QTest::mouseClick(rows->viewport(), Qt::LeftButton, Qt::NoModifier, row5.center());
+
+    QTRY_COMPARE(TestPictures::shownPicture(window), QStringLiteral("/363ku.jpg"));
+    QCOMPARE(window->page()->pageId, 61);
+}
+
 void TestHome::headingRowLogsButAsksForNothing()
 {
     QSignalSpy requests(window->page(), SIGNAL(sigOpenWidget(int)));
@@ -131,49 +144,10 @@ void TestHome::currentRowAgainDoesNothing()
     QCOMPARE(debugLines.size(), 0);
 }
 
-void TestHome::hotSpots_data()
-{
-    QTest::addColumn<QPoint>("point");
-    QTest::addColumn<int>("expected");
-
-    // Features (519, 203, 384, 231) and the question tree (101, 424, 328, 65).
-    QTest::newRow("features, centre") << QPoint(711, 318) << 2;
-    QTest::newRow("features, first pixel") << QPoint(519, 203) << 2;
-    QTest::newRow("features, last pixel") << QPoint(902, 433) << 2;
-    QTest::newRow("left of features") << QPoint(518, 300) << NoPageId;
-    QTest::newRow("below features") << QPoint(700, 434) << NoPageId;
-    QTest::newRow("questions, centre") << QPoint(265, 456) << 14;
-    QTest::newRow("questions, first pixel") << QPoint(101, 424) << 14;
-    QTest::newRow("questions, last pixel") << QPoint(428, 488) << 14;
-    QTest::newRow("above questions") << QPoint(265, 423) << NoPageId;
-    QTest::newRow("right of questions") << QPoint(429, 456) << NoPageId;
-    QTest::newRow("empty top right") << QPoint(975, 25) << NoPageId;
-}
-
-void TestHome::hotSpots()
-{
-    QFETCH(QPoint, point);
-    QFETCH(int, expected);
-
-    QSignalSpy requests(window->page(), SIGNAL(sigOpenWidget(int)));
-    GuideTest::press(*window, point);
-    if (expected == NoPageId) {
-        QCOMPARE(requests.count(), 0);
-    } else {
-        QCOMPARE(requests.count(), 1);
-        QCOMPARE(requests.at(0).at(0).toInt(), expected);
-    }
-    GuideTest::release(*window, point);
-}
-
 void TestHome::looks()
 {
+    // How its buttons look over the picture is tst_looks' to see.
     AbstractQuorvelWidget *page = window->page();
-    const QString sheet = QStringLiteral("QPushButton{background-color: rgba(255, 255, 255, 0);}"
-                                         "                        "
-                                         "QPushButton:hover{background-color: rgba(255, 255, 255, 50);}");
-    QCOMPARE(page->styleSheet(), sheet);
-    QCOMPARE(page->styleSheet().size(), 139);
     QVERIFY(!page->btnPrevious->isVisible());
     QVERIFY(!page->btnNext->isVisible());
     QVERIFY(!page->btnHome->isVisible());

@@ -38,7 +38,7 @@ void TestLooks::initTestCase()
 {
     TestPictures::writeAll();
     window = new Basewidget;
-    GuideTest::showHome(*window);
+    QVERIFY(GuideTest::showHome(*window));
 }
 
 void TestLooks::cleanupTestCase()

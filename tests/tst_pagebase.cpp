@@ -43,11 +43,11 @@ QImage renderWithoutBackground(QWidget &page)
     return image;
 }
 
-void showAsWindow(AbstractQuorvelWidget &page)
+bool showAsWindow(AbstractQuorvelWidget &page)
 {
     page.setGeometry(0, 0, 1000, 600);
     page.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    return QTest::qWaitForWindowExposed(&page);
 }
 
 } // namespace
@@ -80,9 +80,6 @@ void TestPageBase::navigationTargets()
     AbstractQuorvelWidget page;
     page.setNavigationTargets(previous, next, home);
 
-    QCOMPARE(page.previousPageId, previous);
-    QCOMPARE(page.nextPageId, next);
-    QCOMPARE(page.homePageId, home);
     QCOMPARE(page.btnPrevious->isHidden(), previous == NoPageId);
     QCOMPARE(page.btnNext->isHidden(), next == NoPageId);
     QCOMPARE(page.btnHome->isHidden(), home == NoPageId);
@@ -120,7 +117,7 @@ void TestPageBase::buttonsActOnPress()
 
     AbstractQuorvelWidget page;
     page.setNavigationTargets(10, 20, 30);
-    showAsWindow(page);
+    QVERIFY(showAsWindow(page));
     QSignalSpy requests(&page, SIGNAL(sigOpenWidget(int)));
 
     QTest::mousePress(page.windowHandle(), Qt::LeftButton, Qt::NoModifier, point);
@@ -200,7 +197,7 @@ void TestPageBase::missingPictureLeavesPageUnpaintedAndButtonsWorking()
     AbstractQuorvelWidget page;
     page.setNavigationTargets(10, 20, 30);
     page.setPicturePath(pictureFile("/no-such-picture.jpg"));
-    showAsWindow(page);
+    QVERIFY(showAsWindow(page));
 
     const QImage painted = renderWithoutBackground(page);
     QCOMPARE(painted.pixel(500, 300), Unpainted);

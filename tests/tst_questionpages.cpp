@@ -9,7 +9,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-// The hot-spots of the home page and of the question pages, pressed for real.
+// The hot-spots of the home page and of the question pages, pressed for real;
+// and the start page, which has none.
 class TestQuestionPages : public QObject
 {
     Q_OBJECT
@@ -159,7 +160,7 @@ void TestQuestionPages::initTestCase()
 {
     TestPictures::writeAll();
     window = new Basewidget;
-    GuideTest::showHome(*window);
+    QVERIFY(GuideTest::showHome(*window));
 }
 
 void TestQuestionPages::cleanupTestCase()
@@ -246,7 +247,7 @@ void TestQuestionPages::gapsOpenNothing()
 void TestQuestionPages::everyPointOpensWhatLiesUnderIt_data()
 {
     QTest::addColumn<int>("page");
-    for (PageId page : {1, 14, 15, 16, 17, 18, 19, 20, 21, 22})
+    for (PageId page : {0, 1, 14, 15, 16, 17, 18, 19, 20, 21, 22})
         QTest::newRow(QByteArray::number(page).constData()) << int(page);
 }
 
@@ -294,8 +295,6 @@ void TestQuestionPages::navigation()
     QCOMPARE(shown->btnPrevious->isVisible(), previous != NoPageId);
     QCOMPARE(shown->btnNext->isVisible(), next != NoPageId);
     QVERIFY(shown->btnHome->isVisible());
-    // Every push button on a question page is see-through, with no hover wash.
-    QCOMPARE(shown->styleSheet(), QStringLiteral("QPushButton{background-color: rgba(255, 255, 255, 0);}"));
 
     QCOMPARE(pressOn(page, GuideTest::PreviousButton), previous);
     QCOMPARE(pressOn(page, GuideTest::NextButton), next);

@@ -99,6 +99,7 @@ int pageObjects()
 void closeAndCheck(Basewidget *window, WatcherWitness &witness, int widgetsBefore)
 {
     QPointer<TopWatcher> watcher = window->topWatcher();
+    QVERIFY2(witness.threadEndedAt == 0, "the watcher thread ended before the window closed");
     const Clock::time_point closing = Clock::now();
     delete window;
     const Clock::time_point closed = Clock::now();
@@ -181,7 +182,7 @@ void TestShutdown::closingWithHomeRequestsOnTheWay()
     const int widgetsBefore = QApplication::allWidgets().size();
     auto *window = new Basewidget;
     WatcherWitness witness(*window);
-    GuideTest::showHome(*window);
+    QVERIFY(GuideTest::showHome(*window));
 
     // None of these lets the event loop run: the requests stay on their way.
     auto *list = window->page()->findChild<QComboBox *>();

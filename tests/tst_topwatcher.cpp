@@ -10,8 +10,6 @@
 #include <QTest>
 #include <QThread>
 
-#include <atomic>
-
 // The start delay and the relay of the home page's requests.
 class TestTopWatcher : public QObject
 {
@@ -22,9 +20,6 @@ private slots:
 
     void threadIsNamedAndRunning();
     void homeFollowsStartAfterTheDelay();
-
-    void closingDuringTheDelayReturnsPromptly_data();
-    void closingDuringTheDelayReturnsPromptly();
 
     void homeRequestIsCarriedOutAfterItsSlotReturned();
     void queuedHomeRequestsRunInOrder();
@@ -67,42 +62,16 @@ void TestTopWatcher::homeFollowsStartAfterTheDelay()
     const PageLog::Entry home = log.entries.last();
     QCOMPARE(home.pageClass, QByteArray("QuorvelHome"));
     const qint64 shownAfter = sinceStart.msecsTo(home.shownAt);
+    // Never early; how late a loaded machine lets it be is no promise.
     QVERIFY2(shownAfter >= TopWatcher::StartDelayMs, qPrintable(QString::number(shownAfter)));
-    QVERIFY2(shownAfter < TopWatcher::StartDelayMs + 250, qPrintable(QString::number(shownAfter)));
     for (const PageLog::Entry &entry : log.entries.mid(0, log.entries.size() - 1))
         QCOMPARE(entry.pageClass, QByteArray("QuorvelTop"));
-}
-
-void TestTopWatcher::closingDuringTheDelayReturnsPromptly_data()
-{
-    QTest::addColumn<int>("after");
-
-    QTest::newRow("at once") << 0;
-    QTest::newRow("10 ms") << 10;
-    QTest::newRow("1000 ms") << 1000;
-}
-
-void TestTopWatcher::closingDuringTheDelayReturnsPromptly()
-{
-    QFETCH(int, after);
-
-    auto *window = new Basewidget;
-    std::atomic<bool> finished(false);
-    connect(window->topWatcher()->thread(), &QThread::finished, [&finished] { finished = true; });
-    QTest::qWait(after);
-    QVERIFY(!finished);
-
-    QElapsedTimer closing;
-    closing.start();
-    delete window;
-    QVERIFY2(closing.elapsed() < 100, qPrintable(QString::number(closing.elapsed())));
-    QVERIFY(finished);
 }
 
 void TestTopWatcher::homeRequestIsCarriedOutAfterItsSlotReturned()
 {
     Basewidget window;
-    GuideTest::skipStartDelay(window);
+    QVERIFY(GuideTest::skipStartDelay(window));
     QPointer<AbstractQuorvelWidget> home = window.page();
 
     // Connected after the page's own slot: runs once that slot has returned.
@@ -122,7 +91,7 @@ void TestTopWatcher::queuedHomeRequestsRunInOrder()
 {
     Basewidget window;
     window.show();
-    GuideTest::skipStartDelay(window);
+    QVERIFY(GuideTest::skipStartDelay(window));
     PageLog log(&window);
 
     modelList(window)->setCurrentIndex(5);

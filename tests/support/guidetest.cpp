@@ -32,17 +32,26 @@ void click(Basewidget &window, QPoint point)
     release(window, point);
 }
 
-void showHome(Basewidget &window)
+bool showHome(Basewidget &window)
 {
     window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    skipStartDelay(window);
+    if (!QTest::qWaitForWindowExposed(&window)) {
+        QTest::qFail("The window was not exposed", __FILE__, __LINE__);
+        return false;
+    }
+    return skipStartDelay(window);
 }
 
-void skipStartDelay(Basewidget &window)
+bool skipStartDelay(Basewidget &window)
 {
     // The wait may not have begun yet, so ask until the home page shows.
-    QTRY_VERIFY((emit window.topWatcher()->sigExit(), pageClass(window) == "QuorvelHome"));
+    const bool home = QTest::qWaitFor([&window] {
+        emit window.topWatcher()->sigExit();
+        return pageClass(window) == "QuorvelHome";
+    });
+    if (!home)
+        QTest::qFail("The home page did not come within 5 s", __FILE__, __LINE__);
+    return home;
 }
 
 QByteArray pageClass(const Basewidget &window)
@@ -87,13 +96,16 @@ PageId keptPageId(PageId id)
 namespace {
 
 // The home page's requests arrive from the event loop, after a trip through
-// the watcher thread.
-void waitUntilReplaced(const QPointer<AbstractQuorvelWidget> &page)
+// the watcher thread. A page still shown after 5 s fails the test.
+bool waitUntilReplaced(const QPointer<AbstractQuorvelWidget> &page)
 {
     QElapsedTimer waited;
     waited.start();
-    while (page && waited.elapsed() < 2000)
+    while (page && waited.elapsed() < 5000)
         QTest::qWait(1);
+    if (page)
+        QTest::qFail("The page was not replaced within 5 s", __FILE__, __LINE__);
+    return !page;
 }
 
 // Where a press at point on page leads.

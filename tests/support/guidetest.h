@@ -25,12 +25,13 @@ constexpr QPoint NextButton(925, 25);
 constexpr QPoint HomeButton(975, 25);
 
 // Shows the window and waits until the home page is on it, the start picture
-// cut short.
-void showHome(Basewidget &window);
+// cut short. False, with the test failed, when it does not come within 5 s:
+// QVERIFY(showHome(window)) stops the caller too.
+bool showHome(Basewidget &window);
 
 // Cuts the start picture short, as closing the window would, so that the end
-// of the delay cannot replace a page in the middle of a test.
-void skipStartDelay(Basewidget &window);
+// of the delay cannot replace a page in the middle of a test. False as above.
+bool skipStartDelay(Basewidget &window);
 
 // The class name of the page on show, "QuorvelLayer4" and so on.
 QByteArray pageClass(const Basewidget &window);
