@@ -1,14 +1,14 @@
 #include "benchpictures.h"
 #include "medianreporter.h"
 #include "minimalwindow.h"
-#include "paintcounter.h"
 #include "table.h"
+#include "tools/paintcounter.h"
 
 #include "shell/abstractquorvelwidget.h"
 #include "shell/basewidget.h"
 #include "shell/guidefont.h"
-#include "shell/guidepictures.h"
 #include "shell/topwatcher.h"
+#include "tools/guidepictures.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

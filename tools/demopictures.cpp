@@ -1,5 +1,6 @@
 #include "demopictures.h"
 
+#include "guidepictures.h"
 #include "pagetitles.h"
 
 #include "shell/abstractquorvelwidget.h"
@@ -175,7 +176,7 @@ QImage pagePicture(const Page &page, const QVector<Page> &pages)
 
     // The top right stays clear for the navigation buttons; where hot-spots
     // reach up high, the heading makes room for them.
-    int highest = 600;
+    int highest = PageSize.height();
     for (const GuideSurvey::Button &button : page.buttons) {
         if (button.role == QLatin1String("hot-spot"))
             highest = qMin(highest, button.rect.top());
@@ -216,7 +217,7 @@ QImage pagePicture(const Page &page, const QVector<Page> &pages)
 QImage navigationIcon(const QString &name)
 {
     // Exactly the button's size: the guide then shows it unscaled.
-    QImage image(50, 50, QImage::Format_ARGB32_Premultiplied);
+    QImage image(NavigationIconBox, NavigationIconBox, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -265,8 +266,7 @@ Written write(const QString &folder, bool overwrite)
             result.kept << name;
             return;
         }
-        const bool saved
-            = name.endsWith(QLatin1String(".png")) ? image.save(path, "PNG") : image.save(path, "JPEG", 90);
+        const bool saved = GuidePictures::isIcon(name) ? image.save(path, "PNG") : image.save(path, "JPEG", 90);
         (saved ? result.written : result.failed) << name;
     };
 
