@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QPointer>
-#include <QPushButton>
 #include <QQueue>
 #include <QSet>
 #include <QSignalSpy>
