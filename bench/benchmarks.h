@@ -2,6 +2,7 @@
 #define BENCHMARKS_H
 
 #include "shell/pageid.h"
+#include "shell/picturefile.h"
 
 #include <QImage>
 #include <QSize>
@@ -33,7 +34,7 @@ struct SizedPage
     PageId id;
     QSize size;
 };
-inline constexpr SizedPage sizedPages[] = {{131, {1000, 600}}, {132, {2000, 1200}}, {133, {4000, 3000}}};
+inline constexpr SizedPage sizedPages[] = {{131, PageSize}, {132, {2000, 1200}}, {133, {4000, 3000}}};
 
 constexpr int Repetitions = 9;
 
