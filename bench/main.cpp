@@ -60,6 +60,8 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The home page logs each change of its model list, which the survey makes.
+    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
     const QStringList arguments = QCoreApplication::arguments();
 
     if (arguments.size() == 4 && arguments[1] == QLatin1String("--start-up-files"))
@@ -76,8 +78,6 @@ int main(int argc, char *argv[])
 
     // As the guide's main() sets it: the home page's list lays out its text.
     QApplication::setFont(guideFont());
-    // The home page logs each change of its model list, which the survey makes.
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
 
     std::fprintf(stderr, "Writing the pictures...\n");
     const QString folder = QCoreApplication::applicationDirPath();
