@@ -1,8 +1,8 @@
 #include "benchpictures.h"
 
 #include "shell/abstractquorvelwidget.h"
-#include "shell/guidepictures.h"
 #include "tools/demopictures.h"
+#include "tools/guidepictures.h"
 
 #include <QPainter>
 #include <QRandomGenerator>
@@ -83,11 +83,10 @@ QImage photo(QSize size, quint32 seed)
 
 bool writeGuideSet(const QString &folder)
 {
-    const QStringList icons = AbstractQuorvelWidget::navigationPictures();
     quint32 seed = 1;
     for (const QString &name : GuidePictures::all()) {
         // Icons as a designer draws them, larger than the 50 x 50 they are fitted into.
-        const bool written = icons.contains(name)
+        const bool written = GuidePictures::isIcon(name)
             ? DemoPictures::navigationIcon(name)
                   .scaled(IconSide, IconSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                   .save(folder + name)

@@ -1,5 +1,7 @@
 #include "minimalwindow.h"
 
+#include "shell/picturefile.h"
+
 #include <QApplication>
 #include <QColor>
 #include <QPalette>
@@ -11,7 +13,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QWidget window;
-    window.setFixedSize(1000, 600);
+    window.setFixedSize(PageSize);
     QPalette palette = window.palette();
     palette.setColor(QPalette::Window, QColor(MinimalWindowColour));
     window.setPalette(palette);

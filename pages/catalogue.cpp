@@ -46,6 +46,30 @@ const ResultPage resultPages[Catalogue::LastResultPage - Catalogue::FirstResultP
 const char typeLetters[] = "PHTFKNR";
 constexpr PageId LastTypeOfFirstCataloguePage = 134;
 
+struct KindOfPages
+{
+    PageId first;
+    PageId last;
+    Catalogue::PageKind kind;
+};
+
+// The question tree: the first question (14), the choice between series or by
+// type (15..17), then the code groups of each series (18..22).
+// clang-format off
+const KindOfPages kinds[] = {
+    {StartPageId, StartPageId, Catalogue::PageKind::Start},
+    {HomePageId, HomePageId, Catalogue::PageKind::Home},
+    {2, 13, Catalogue::PageKind::Feature},
+    {14, 14, Catalogue::PageKind::Question},
+    {15, 17, Catalogue::PageKind::Choice},
+    {18, 22, Catalogue::PageKind::CodeGroup},
+    {Catalogue::FirstResultPage, Catalogue::LastResultPage, Catalogue::PageKind::Result},
+    {Catalogue::FirstModelPage, Catalogue::LastModelPage, Catalogue::PageKind::Model},
+    {Catalogue::FirstDetailPage, Catalogue::LastDetailPage, Catalogue::PageKind::Detail},
+    {Catalogue::FirstTypePage, Catalogue::LastTypePage, Catalogue::PageKind::Type},
+};
+// clang-format on
+
 QString lowerCasePicture(const char *code, const char *suffix)
 {
     return QLatin1Char('/') + QString::fromLatin1(code).toLower() + QLatin1String(suffix);
@@ -93,6 +117,29 @@ QString detailPicture(const char *code)
 QString typePicture(char letter)
 {
     return QStringLiteral("/type") + QLatin1Char(letter) + QStringLiteral(".jpg");
+}
+
+PageKind pageKind(PageId id)
+{
+    for (const KindOfPages &pages : kinds) {
+        if (id >= pages.first && id <= pages.last)
+            return pages.kind;
+    }
+    return PageKind::Start;
+}
+
+const char *pageModel(PageId id)
+{
+    switch (pageKind(id)) {
+    case PageKind::Result:
+        return resultModel(id);
+    case PageKind::Model:
+        return modelCode(id - FirstModelPage);
+    case PageKind::Detail:
+        return id < FirstResultDetailPage ? modelCode(id - FirstDetailPage) : resultModel(id - ResultToDetail);
+    default:
+        return nullptr;
+    }
 }
 
 } // namespace Catalogue

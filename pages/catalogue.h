@@ -44,6 +44,13 @@ QString modelPicture(const char *code);
 QString detailPicture(const char *code);
 QString typePicture(char letter);
 
+// What a page of 0..137 is there for.
+enum class PageKind { Start, Home, Feature, Question, Choice, CodeGroup, Result, Model, Detail, Type };
+PageKind pageKind(PageId id);
+
+// The model a result, model or detail page shows ("363KU"); null for the others.
+const char *pageModel(PageId id);
+
 } // namespace Catalogue
 
 #endif

@@ -1,8 +1,12 @@
 #include "shell/basewidget.h"
+#include "shell/picturefile.h"
 
+#include "support/forgedpictures.h"
 #include "support/guidetest.h"
-#include "support/processmemory.h"
 #include "support/testpictures.h"
+#include "tools/measures.h"
+#include "tools/paintcounter.h"
+#include "tools/processmemory.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -63,45 +67,13 @@ const QString Icon = QStringLiteral("/home_page.png");
 constexpr PageId Page = 61;
 constexpr PageId DetailPage = 81;
 
-QByteArray encoded(const QImage &image, const char *format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format, 95);
-    return bytes;
-}
-
-quint32 crc32(const QByteArray &bytes)
-{
-    quint32 crc = 0xffffffffu;
-    for (char byte : bytes) {
-        crc ^= quint8(byte);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-QByteArray bigEndian(quint32 value)
-{
-    return QByteArray(1, char(value >> 24)) + char(value >> 16) + char(value >> 8) + char(value);
-}
-
-QByteArray pngChunk(const QByteArray &type, const QByteArray &data)
-{
-    return bigEndian(quint32(data.size())) + type + data + bigEndian(crc32(type + data));
-}
-
 // A valid PNG header declaring 30,000 x 30,000 RGBA pixels (3.6 GB decoded),
 // followed by a megabyte of compressed zeros.
 QByteArray pngOf30000Squared()
 {
-    QByteArray header = bigEndian(30000) + bigEndian(30000);
-    header += QByteArray::fromHex("0806000000"); // 8 bits, RGBA, deflate, no filter, no interlace
-    const QByteArray zlib = qCompress(QByteArray(1 << 20, '\0')).mid(4); // without Qt's length prefix
-    return QByteArray::fromHex("89504e470d0a1a0a") + pngChunk("IHDR", header) + pngChunk("IDAT", zlib)
-        + pngChunk("IEND", QByteArray());
+    return ForgedPictures::pngHeader(30000, 30000, 6)
+        + ForgedPictures::pngChunk("IDAT", ForgedPictures::zlib(QByteArray(1 << 20, '\0')))
+        + ForgedPictures::pngChunk("IEND", QByteArray());
 }
 
 // A PNG bomb: 8,192 x 8,192 RGB pixels of black, under 0.2 MB on disk. Its
@@ -109,12 +81,10 @@ QByteArray pngOf30000Squared()
 QByteArray pngBomb()
 {
     constexpr int Side = 8192;
-    QByteArray header = bigEndian(Side) + bigEndian(Side);
-    header += QByteArray::fromHex("0802000000"); // 8 bits, RGB, deflate, no filter, no interlace
     // Each row: filter type 0, then the row's bytes.
-    const QByteArray zlib = qCompress(QByteArray(Side * (1 + Side * 3), '\0')).mid(4);
-    return QByteArray::fromHex("89504e470d0a1a0a") + pngChunk("IHDR", header) + pngChunk("IDAT", zlib)
-        + pngChunk("IEND", QByteArray());
+    return ForgedPictures::pngHeader(Side, Side, 2)
+        + ForgedPictures::pngChunk("IDAT", ForgedPictures::zlib(QByteArray(Side * (1 + Side * 3), '\0')))
+        + ForgedPictures::pngChunk("IEND", QByteArray());
 }
 
 // A small baseline JPEG whose frame header is changed to 30,000 x 30,000.
@@ -122,26 +92,20 @@ QByteArray jpegOf30000Squared(const QColor &colour)
 {
     QImage image(16, 16, QImage::Format_RGB32);
     image.fill(colour);
-    QByteArray bytes = encoded(image, "jpeg");
-    const int frame = bytes.indexOf(QByteArray::fromHex("ffc0"));
-    if (frame < 0)
-        return QByteArray();
-    // Marker, segment length, sample precision, then height and width.
-    bytes.replace(frame + 5, 4, QByteArray::fromHex("75307530"));
-    return bytes;
+    return ForgedPictures::jpegClaiming(image, 30000, 30000);
 }
 
 // The top half in the picture's colour, the bottom in another, cut short
 // partway into the top half's data.
 QByteArray truncatedJpeg(const QColor &top)
 {
-    QImage image(1000, 600, QImage::Format_RGB32);
+    QImage image(PageSize, QImage::Format_RGB32);
     image.fill(QColor(255 - top.red(), 255 - top.green(), 255 - top.blue()));
-    for (int y = 0; y < 300; ++y) {
-        for (int x = 0; x < 1000; ++x)
+    for (int y = 0; y < image.height() / 2; ++y) {
+        for (int x = 0; x < image.width(); ++x)
             image.setPixel(x, y, top.rgb());
     }
-    const QByteArray whole = encoded(image, "jpeg");
+    const QByteArray whole = ForgedPictures::encoded(image, "jpeg", 95);
     return whole.left(whole.size() * 2 / 5);
 }
 
@@ -203,9 +167,9 @@ bool plant(Hostile hostile, const QString &name)
         TestPictures::write(name, QFileInfo(path).path());
         return QFile::setPermissions(path, QFileDevice::WriteOwner);
     case PngNamedJpg: {
-        QImage image(1000, 600, QImage::Format_RGB32);
+        QImage image(PageSize, QImage::Format_RGB32);
         image.fill(colour);
-        return writeFile(path, encoded(image, "png"));
+        return writeFile(path, ForgedPictures::encoded(image, "png"));
     }
     case JpegOf30000Squared:
         return writeFile(path, jpegOf30000Squared(colour));
@@ -221,29 +185,6 @@ bool plant(Hostile hostile, const QString &name)
     }
     return false;
 }
-
-// Counts the paints of the pages of one window.
-class PagePaints : public QObject
-{
-public:
-    explicit PagePaints(QWidget *window)
-        : window(window)
-    {
-        qApp->installEventFilter(this);
-    }
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint && watched->parent() == window)
-            ++count;
-        return false;
-    }
-
-private:
-    QWidget *window;
-};
 
 } // namespace
 
@@ -316,13 +257,13 @@ void TestHostilePictures::pageOpens()
     QTRY_VERIFY(TestPictures::shownPicture(window) != PagePicture);
 
     // From pressing "previous" on the detail page until the page has painted.
-    PagePaints paints(window);
+    const PaintCounter paints(window);
     const bool peakReset = ProcessMemory::resetPeak();
     const qint64 before = ProcessMemory::residentKb();
     QElapsedTimer switching;
     switching.start();
     GuideTest::press(*window, GuideTest::PreviousButton);
-    while (paints.count == 0 && switching.elapsed() < 10000)
+    while (paints.count() == 0 && switching.elapsed() < 10000)
         QCoreApplication::processEvents();
     const qint64 took = switching.elapsed();
     const qint64 peak = ProcessMemory::peakResidentKb();
@@ -330,7 +271,7 @@ void TestHostilePictures::pageOpens()
 
     qInfo("opened in %lld ms; resident %lld KiB before, at most %lld KiB while opening", took, before, peak);
     QCOMPARE(window->page()->pageId, Page);
-    QVERIFY(paints.count > 0);
+    QVERIFY(paints.count() > 0);
     QVERIFY2(took < withinMs, qPrintable(QString::number(took)));
     QVERIFY(peakReset);
     // The sanitizer's shadow and quarantine come on top of what the guide takes.
@@ -342,10 +283,10 @@ void TestHostilePictures::pageOpens()
     const QColor background = window->palette().color(QPalette::Window);
     switch (shows) {
     case Blank:
-        QVERIFY2(TestPictures::distance(corner, background) == 0, qPrintable(corner.name()));
+        QVERIFY2(Measures::colourDistance(corner, background) == 0, qPrintable(corner.name()));
         break;
     case TopOfIt:
-        QVERIFY2(TestPictures::distance(shown.pixel(2, 2), TestPictures::colourOf(name)) < 24,
+        QVERIFY2(Measures::colourDistance(shown.pixel(2, 2), TestPictures::colourOf(name)) < Measures::SameColour,
                  qPrintable(QColor(shown.pixel(2, 2)).name()));
         break;
     case ThePicture:

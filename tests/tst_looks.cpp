@@ -2,6 +2,7 @@
 
 #include "support/guidetest.h"
 #include "support/testpictures.h"
+#include "tools/measures.h"
 
 #include <QTest>
 
@@ -85,15 +86,15 @@ void TestLooks::buttonsOverThePicture()
     const QColor seen(window->grab().toImage().pixel(point));
     switch (look) {
     case SeeThrough:
-        QVERIFY2(TestPictures::distance(seen, picture) < 12,
+        QVERIFY2(Measures::colourDistance(seen, picture) < 12,
                  qPrintable(seen.name() + QLatin1String(" over ") + picture.name()));
         break;
     case Washed:
-        QVERIFY2(TestPictures::distance(seen, washed(picture)) < 12,
+        QVERIFY2(Measures::colourDistance(seen, washed(picture)) < 12,
                  qPrintable(seen.name() + QLatin1String(" over ") + picture.name()));
         break;
     case ButtonFace:
-        QVERIFY2(TestPictures::distance(seen, picture) > 24,
+        QVERIFY2(Measures::colourDistance(seen, picture) > 24,
                  qPrintable(seen.name() + QLatin1String(" over ") + picture.name()));
         break;
     }

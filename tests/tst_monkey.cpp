@@ -2,8 +2,9 @@
 #include "shell/topwatcher.h"
 
 #include "support/guidetest.h"
-#include "support/processmemory.h"
 #include "support/testpictures.h"
+#include "tools/measures.h"
+#include "tools/processmemory.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -14,7 +15,6 @@
 #include <QSet>
 #include <QTest>
 
-#include <algorithm>
 #include <random>
 
 // A seeded monkey on the real window: presses, releases and list choices at
@@ -317,14 +317,6 @@ void quieten(QtMsgType type, const QMessageLogContext &context, const QString &m
     testMessages(type, context, message);
 }
 
-qint64 median(QVector<qint64> samples)
-{
-    if (samples.isEmpty())
-        return 0;
-    std::sort(samples.begin(), samples.end());
-    return samples.at(samples.size() / 2);
-}
-
 quint32 seedToUse()
 {
     bool given = false;
@@ -410,8 +402,8 @@ void TestMonkey::randomActionsAlwaysShowTheLastRequestedPage()
             qInfo("Monkey: %d actions, resident %lld KiB", action, ProcessMemory::residentKb());
     }
     const int block = qMax(1, 1000 / SampleEvery);
-    const qint64 residentHalfway = median(resident.mid(resident.size() / 2, block));
-    const qint64 residentAtEnd = median(resident.mid(resident.size() - block));
+    const qint64 residentHalfway = qRound64(Measures::median(resident.mid(resident.size() / 2, block)));
+    const qint64 residentAtEnd = qRound64(Measures::median(resident.mid(resident.size() - block)));
     const qint64 growth = residentAtEnd - residentHalfway;
     qInfo("Monkey: %d actions on the start page, then %d actions in %lld ms: %d pages opened, %d different; "
           "resident %lld KiB halfway, %lld KiB at the end (%+lld KiB)",

@@ -1,18 +1,19 @@
 #include "shell/basewidget.h"
-#include "shell/guidepictures.h"
+#include "shell/picturefile.h"
 
+#include "support/forgedpictures.h"
 #include "support/guidetest.h"
 #include "support/testpictures.h"
 #include "tools/demopictures.h"
 #include "tools/guidegraph.h"
+#include "tools/guidepictures.h"
 #include "tools/guidesurvey.h"
+#include "tools/measures.h"
 #include "tools/overlay.h"
 #include "tools/picturecheck.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QImageWriter>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -59,60 +60,18 @@ private:
 
 namespace {
 
-QByteArray encoded(const QImage &image, const char *format)
+QImage flat(QSize size)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
-
-QImage flat(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
+    QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
     return image;
 }
 
-void putBigEndian(QByteArray &bytes, int at, quint32 value, int length)
-{
-    for (int i = 0; i < length; ++i)
-        bytes[at + i] = char(value >> (8 * (length - 1 - i)));
-}
-
-quint32 crc32(const QByteArray &bytes)
-{
-    quint32 crc = 0xffffffff;
-    for (const char byte : bytes) {
-        crc ^= quint8(byte);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xedb88320 & (0 - (crc & 1)));
-    }
-    return ~crc;
-}
-
-// A PNG whose header declares width x height, with no pixels behind it.
+// A PNG whose header declares width x height, with no pixels behind it: an
+// empty data chunk, as the header is read up to the first one.
 QByteArray pngHeaderOnly(quint32 width, quint32 height)
 {
-    QByteArray bytes = encoded(flat(1, 1), "PNG").left(33);
-    putBigEndian(bytes, 16, width, 4);
-    putBigEndian(bytes, 20, height, 4);
-    putBigEndian(bytes, 29, crc32(bytes.mid(12, 17)), 4);
-    // An empty data chunk: the header is read up to the first one.
-    QByteArray data("\0\0\0\0IDAT\0\0\0\0", 12);
-    putBigEndian(data, 8, crc32("IDAT"), 4);
-    return bytes + data;
-}
-
-// A small JPEG whose frame header declares width x height.
-QByteArray jpegClaiming(quint16 width, quint16 height)
-{
-    QByteArray bytes = encoded(flat(64, 64), "JPEG");
-    const int frame = bytes.indexOf("\xff\xc0");
-    putBigEndian(bytes, frame + 5, height, 2);
-    putBigEndian(bytes, frame + 7, width, 2);
-    return bytes;
+    return ForgedPictures::pngHeader(width, height, 2) + ForgedPictures::pngChunk("IDAT", QByteArray());
 }
 
 int runTool(const QStringList &arguments, QByteArray *output = nullptr)
@@ -142,7 +101,8 @@ void TestPictureTool::initTestCase()
 void TestPictureTool::graphHoldsExactlyTheGuidesEdges()
 {
     Basewidget window;
-    GuideTest::showHome(window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
     QSet<QString> explored;
     for (const GuideTest::Edge &edge : GuideTest::explore(window))
         explored << QStringLiteral("p%1 -> p%2 %3").arg(edge.from).arg(edge.to).arg(edge.via);
@@ -176,31 +136,34 @@ void TestPictureTool::checkTellsFaultsApart_data()
     QTest::addColumn<PictureCheck::Status>("status");
     QTest::addColumn<QString>("says");
 
-    const QByteArray jpeg = encoded(flat(1000, 600), "JPEG");
+    const QByteArray jpeg = ForgedPictures::encoded(flat(PageSize), "JPEG");
     QTest::newRow("fine page") << "/top.jpg" << jpeg << Status::Ok << "1000 x 600";
-    QTest::newRow("fine icon") << "/home_page.png" << encoded(flat(40, 40), "PNG") << Status::Ok << "40 x 40";
+    QTest::newRow("fine icon") << "/home_page.png" << ForgedPictures::encoded(flat(QSize(40, 40)), "PNG") << Status::Ok
+                               << "40 x 40";
     QTest::newRow("missing") << "/top.jpg" << QByteArray() << Status::Missing << "page shows blank";
     QTest::newRow("missing icon") << "/next_page.png" << QByteArray() << Status::Missing << "without an icon";
     QTest::newRow("empty") << "/top.jpg" << QByteArray("") << Status::Empty << "empty";
     QTest::newRow("truncated") << "/top.jpg" << jpeg.left(jpeg.size() / 2) << Status::Damaged << "in part";
     QTest::newRow("random bytes") << "/top.jpg" << QByteArray(4096, '\x5a') << Status::NotAPicture << "not a picture";
-    QTest::newRow("png named jpg") << "/top.jpg" << encoded(flat(1000, 600), "PNG") << Status::OtherFormat
-                                   << "PNG data behind a .jpg name: the guide still shows it";
-    QTest::newRow("4:3, widened") << "/top.jpg" << encoded(flat(800, 600), "JPEG") << Status::Stretched
-                                  << "widened by 25%";
-    QTest::newRow("tall, widened") << "/page1.jpg" << encoded(flat(600, 600), "JPEG") << Status::Stretched
-                                   << "widened by 67%";
-    QTest::newRow("wide, narrowed") << "/page1.jpg" << encoded(flat(2000, 600), "JPEG") << Status::Stretched
-                                    << "narrowed by 50%";
-    QTest::newRow("same shape, larger") << "/home.jpg" << encoded(flat(2000, 1200), "JPEG") << Status::Scaled
-                                        << "shape kept";
-    QTest::newRow("large icon") << "/previous_page.png" << encoded(flat(80, 40), "PNG") << Status::Fitted << "fitted";
+    QTest::newRow("png named jpg") << "/top.jpg" << ForgedPictures::encoded(flat(PageSize), "PNG")
+                                   << Status::OtherFormat << "PNG data behind a .jpg name: the guide still shows it";
+    QTest::newRow("4:3, widened") << "/top.jpg" << ForgedPictures::encoded(flat(QSize(800, 600)), "JPEG")
+                                  << Status::Stretched << "widened by 25%";
+    QTest::newRow("tall, widened") << "/page1.jpg" << ForgedPictures::encoded(flat(QSize(600, 600)), "JPEG")
+                                   << Status::Stretched << "widened by 67%";
+    QTest::newRow("wide, narrowed") << "/page1.jpg" << ForgedPictures::encoded(flat(QSize(2000, 600)), "JPEG")
+                                    << Status::Stretched << "narrowed by 50%";
+    QTest::newRow("same shape, larger") << "/home.jpg" << ForgedPictures::encoded(flat(QSize(2000, 1200)), "JPEG")
+                                        << Status::Scaled << "shape kept";
+    QTest::newRow("large icon") << "/previous_page.png" << ForgedPictures::encoded(flat(QSize(80, 40)), "PNG")
+                                << Status::Fitted << "fitted";
     QTest::newRow("PNG header claims 30000 x 30000")
         << "/top.jpg" << pngHeaderOnly(30000, 30000) << Status::OverBudget << "declares 30000 x 30000";
     QTest::newRow("JPEG header claims 30000 x 30000")
-        << "/top.jpg" << jpegClaiming(30000, 30000) << Status::OverBudget << "declares 30000 x 30000";
-    QTest::newRow("JPEG side over 16384")
-        << "/top.jpg" << jpegClaiming(20000, 100) << Status::OverBudget << "declares 20000 x 100";
+        << "/top.jpg" << ForgedPictures::jpegClaiming(flat(QSize(64, 64)), 30000, 30000) << Status::OverBudget
+        << "declares 30000 x 30000";
+    QTest::newRow("JPEG side over 16384") << "/top.jpg" << ForgedPictures::jpegClaiming(flat(QSize(64, 64)), 20000, 100)
+                                          << Status::OverBudget << "declares 20000 x 100";
     QTest::newRow("directory") << "/top.jpg" << QByteArray("/") << Status::Directory << "folder";
     QTest::newRow("no read permission") << "/top.jpg" << jpeg << Status::Unreadable << "cannot be read";
 }
@@ -332,9 +295,9 @@ void TestPictureTool::demoDrawsAButtonOverEveryHotSpot()
             const QColor inside(picture.pixel(r.left() + 3, r.center().y()));
             const QColor outside(picture.pixel(r.left() - 4, r.center().y()));
             const QString where = QStringLiteral("page %1, hot-spot at (%2, %3)").arg(page.id).arg(r.x()).arg(r.y());
-            QVERIFY2(TestPictures::distance(inside, QColor(0xfc, 0xa3, 0x11)) < 40,
+            QVERIFY2(Measures::colourDistance(inside, QColor(0xfc, 0xa3, 0x11)) < 40,
                      qPrintable(where + QLatin1String(": ") + inside.name()));
-            QVERIFY2(TestPictures::distance(outside, inside) > 120,
+            QVERIFY2(Measures::colourDistance(outside, inside) > 120,
                      qPrintable(where + QLatin1String(": ") + outside.name()));
             ++checked;
         }
@@ -356,10 +319,11 @@ void TestPictureTool::overlayRendersEveryPage()
 
     // Page 14 shows the demo question, its Yes hot-spot outlined.
     const QImage page14(out.path() + QStringLiteral("/page-014.png"));
-    QCOMPARE(page14.size(), QSize(1000, 600));
-    QVERIFY(TestPictures::distance(QColor(page14.pixel(217, 340)), QColor(0xff, 0x2d, 0x95)) < 40);
+    QCOMPARE(page14.size(), PageSize);
+    QVERIFY(Measures::colourDistance(QColor(page14.pixel(217, 340)), QColor(0xff, 0x2d, 0x95)) < 40);
     const QImage demo14(demo.path() + QStringLiteral("/page1.jpg"));
-    QVERIFY(TestPictures::distance(QColor(page14.pixel(500, 500)), QColor(demo14.pixel(500, 500))) < 24);
+    QVERIFY(Measures::colourDistance(QColor(page14.pixel(500, 500)), QColor(demo14.pixel(500, 500)))
+            < Measures::SameColour);
 }
 
 QTEST_MAIN(TestPictureTool)

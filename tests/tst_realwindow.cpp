@@ -1,8 +1,8 @@
-#include "shell/guidepictures.h"
 #include "shell/pageid.h"
 
 #include "support/testpictures.h"
 #include "support/x11display.h"
+#include "tools/guidepictures.h"
 
 #include <QFile>
 #include <QFileInfo>

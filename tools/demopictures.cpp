@@ -1,7 +1,9 @@
 #include "demopictures.h"
 
+#include "guidepictures.h"
 #include "pagetitles.h"
 
+#include "pages/catalogue.h"
 #include "shell/abstractquorvelwidget.h"
 
 #include <QDir>
@@ -111,11 +113,11 @@ void drawFacts(QPainter &painter, QPoint at, const QList<QPair<QString, QString>
 
 void drawPageArt(QPainter &painter, const Page &page, const QVector<Page> &pages)
 {
-    const QString kind = page.pageClass;
+    const Catalogue::PageKind kind = Catalogue::pageKind(page.id);
     const QString code = PageTitles::modelCode(page);
-    if (kind == QLatin1String("QuorvelTop")) {
+    if (kind == Catalogue::PageKind::Start) {
         drawPanel(painter, QRect(330, 200, 340, 260), QStringLiteral("RQX-500"));
-    } else if (kind == QLatin1String("QuorvelHome")) {
+    } else if (kind == Catalogue::PageKind::Home) {
         drawText(painter, QRect(60, 210, 420, 120), QStringLiteral("Which panel fits\nyour machine?"), font(40, true),
                  Paper, Qt::AlignLeft | Qt::AlignTop);
         drawText(painter, QRect(60, 340, 420, 60),
@@ -123,7 +125,7 @@ void drawPageArt(QPainter &painter, const Page &page, const QVector<Page> &pages
                  Muted, Qt::AlignLeft | Qt::AlignTop);
         drawText(painter, QRect(page.listRect.left() - 260, page.listRect.top(), 245, page.listRect.height()),
                  QStringLiteral("Pick a model"), font(24, true), Paper, Qt::AlignRight | Qt::AlignVCenter);
-    } else if (kind == QLatin1String("QuorvelFeatures")) {
+    } else if (kind == Catalogue::PageKind::Feature) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(Accent);
         painter.drawEllipse(QRect(100, 200, 260, 260));
@@ -132,7 +134,7 @@ void drawPageArt(QPainter &painter, const Page &page, const QVector<Page> &pages
         painter.setBrush(QColor(0x33, 0x4a, 0x7a));
         for (int line = 0; line < 4; ++line)
             painter.drawRoundedRect(QRect(430, 230 + line * 55, line == 3 ? 300 : 460, 22), 11, 11);
-    } else if (kind == QLatin1String("QuorvelLayer4") && code.isEmpty()) {
+    } else if (kind == Catalogue::PageKind::Type) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(Accent);
         painter.drawRoundedRect(QRect(80, 190, 300, 300), 40, 40);
@@ -147,7 +149,7 @@ void drawPageArt(QPainter &painter, const Page &page, const QVector<Page> &pages
         QList<QPair<QString, QString>> facts = {{QStringLiteral("Model"), code},
                                                 {QStringLiteral("Series"), code.left(3)},
                                                 {QStringLiteral("Type"), code.mid(3, 1)}};
-        const bool sheet = kind == QLatin1String("QuorvelLayer5");
+        const bool sheet = kind == Catalogue::PageKind::Detail;
         if (sheet)
             facts.append({QStringLiteral("Range"), QStringLiteral("RQX-500")});
         drawFacts(painter, QPoint(520, 200), facts, sheet);
@@ -175,7 +177,7 @@ QImage pagePicture(const Page &page, const QVector<Page> &pages)
 
     // The top right stays clear for the navigation buttons; where hot-spots
     // reach up high, the heading makes room for them.
-    int highest = 600;
+    int highest = PageSize.height();
     for (const GuideSurvey::Button &button : page.buttons) {
         if (button.role == QLatin1String("hot-spot"))
             highest = qMin(highest, button.rect.top());
@@ -202,7 +204,7 @@ QImage pagePicture(const Page &page, const QVector<Page> &pages)
     }
     std::sort(hotSpots.begin(), hotSpots.end(),
               [](const GuideSurvey::Button &a, const GuideSurvey::Button &b) { return a.rect.x() < b.rect.x(); });
-    const bool question = page.pageClass == QLatin1String("QuorvelLayer1");
+    const bool question = Catalogue::pageKind(page.id) == Catalogue::PageKind::Question;
     for (int i = 0; i < hotSpots.size(); ++i) {
         const QString label = buttonLabel(hotSpots.at(i), pages);
         if (question)
@@ -216,7 +218,7 @@ QImage pagePicture(const Page &page, const QVector<Page> &pages)
 QImage navigationIcon(const QString &name)
 {
     // Exactly the button's size: the guide then shows it unscaled.
-    QImage image(50, 50, QImage::Format_ARGB32_Premultiplied);
+    QImage image(NavigationIconBox, NavigationIconBox, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -265,8 +267,7 @@ Written write(const QString &folder, bool overwrite)
             result.kept << name;
             return;
         }
-        const bool saved
-            = name.endsWith(QLatin1String(".png")) ? image.save(path, "PNG") : image.save(path, "JPEG", 90);
+        const bool saved = GuidePictures::isIcon(name) ? image.save(path, "PNG") : image.save(path, "JPEG", 90);
         (saved ? result.written : result.failed) << name;
     };
 

@@ -33,6 +33,17 @@ void press(QPushButton *button)
     QCoreApplication::sendEvent(button, &up);
 }
 
+QString buttonRole(const AbstractQuorvelWidget *page, const QPushButton *button)
+{
+    if (button == page->btnPrevious)
+        return QStringLiteral("previous");
+    if (button == page->btnNext)
+        return QStringLiteral("next");
+    if (button == page->btnHome)
+        return QStringLiteral("home");
+    return QStringLiteral("hot-spot");
+}
+
 Page surveyPage(AbstractQuorvelWidget *page, PageId id)
 {
     // Cut off from the window, the page asks the recorder instead, and stays.
@@ -64,24 +75,17 @@ Page surveyPage(AbstractQuorvelWidget *page, PageId id)
 
 } // namespace
 
-QString buttonRole(const AbstractQuorvelWidget *page, const QPushButton *button)
-{
-    if (button == page->btnPrevious)
-        return QStringLiteral("previous");
-    if (button == page->btnNext)
-        return QStringLiteral("next");
-    if (button == page->btnHome)
-        return QStringLiteral("home");
-    return QStringLiteral("hot-spot");
-}
-
-QVector<Page> survey()
+QVector<Page> survey(const ShownPage &shown)
 {
     QVector<Page> pages;
     Basewidget window;
     for (PageId id = 0; id < PageCount; ++id) {
         window.sltOpenWidget(id);
         pages.append(surveyPage(window.page(), id));
+        if (shown) {
+            window.sltOpenWidget(id);
+            shown(&window, pages.last());
+        }
     }
     return pages;
 }

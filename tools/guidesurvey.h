@@ -7,12 +7,14 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 // What each page shows and where its buttons lead, read off the real pages:
 // each is built as the window builds it, and each visible button is pressed
-// to hear which page it asks for.
-class AbstractQuorvelWidget;
+// to hear which page it asks for. The one place that reads the pages; the
+// picture tool, the tests and the bench all ask it.
 QT_BEGIN_NAMESPACE
-class QPushButton;
+class QWidget;
 QT_END_NAMESPACE
 
 namespace GuideSurvey {
@@ -41,11 +43,10 @@ struct Page
     QVector<ListRow> rows;
 };
 
-// All pages, indexed by page id.
-QVector<Page> survey();
-
-// What a button of a page is: "previous", "next", "home" or "hot-spot".
-QString buttonRole(const AbstractQuorvelWidget *page, const QPushButton *button);
+// All pages, indexed by page id. shown, when given, sees the window with each
+// page freshly opened again after it was read, untouched by the presses.
+using ShownPage = std::function<void(QWidget *window, const Page &page)>;
+QVector<Page> survey(const ShownPage &shown = ShownPage());
 
 } // namespace GuideSurvey
 

@@ -1,12 +1,12 @@
 #include "overlay.h"
 
-#include "shell/basewidget.h"
 #include "shell/picturefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QPainter>
 #include <QTextStream>
+#include <QWidget>
 
 using GuideSurvey::Page;
 
@@ -36,9 +36,10 @@ void outline(QPainter &painter, const QRect &rect, const QString &role, const QS
     painter.setFont(font);
     const QRect text = QFontMetrics(font).boundingRect(label).adjusted(-4, -2, 4, 2);
     // Below a small button, so that its icon stays in sight; inside a large one.
-    QRect tag(rect.height() <= 50 ? rect.bottomLeft() + QPoint(0, 3) : rect.topLeft() + QPoint(3, 3), text.size());
-    if (tag.right() > 999)
-        tag.moveRight(999);
+    QRect tag(rect.height() <= NavigationIconBox ? rect.bottomLeft() + QPoint(0, 3) : rect.topLeft() + QPoint(3, 3),
+              text.size());
+    if (tag.right() >= PageSize.width())
+        tag.moveRight(PageSize.width() - 1);
     painter.fillRect(tag, colour);
     painter.setPen(Qt::black);
     painter.drawText(tag, Qt::AlignCenter, label);
@@ -110,18 +111,17 @@ bool write(const QString &pictureFolder, const QString &out, QString *error)
         return false;
     }
     setPictureFolder(QDir::cleanPath(pictureFolder));
-    const QVector<Page> pages = GuideSurvey::survey();
-
-    Basewidget window;
-    for (const Page &page : pages) {
-        window.sltOpenWidget(page.id);
-        QImage rendering = window.grab().toImage();
+    QString unwritten;
+    const QVector<Page> pages = GuideSurvey::survey([&](QWidget *window, const Page &page) {
+        QImage rendering = window->grab().toImage();
         drawOutlines(rendering, page);
         const QString path = QDir(out).filePath(fileName(page.id));
-        if (!rendering.save(path)) {
-            *error = QStringLiteral("cannot write %1").arg(path);
-            return false;
-        }
+        if (!rendering.save(path) && unwritten.isEmpty())
+            unwritten = path;
+    });
+    if (!unwritten.isEmpty()) {
+        *error = QStringLiteral("cannot write %1").arg(unwritten);
+        return false;
     }
 
     QFile index(QDir(out).filePath(QStringLiteral("index.html")));

@@ -1,22 +1,25 @@
 #include "pagetitles.h"
 
-#include <QRegularExpression>
+#include "pages/catalogue.h"
 
+#include <QStringList>
+
+using Catalogue::PageKind;
 using GuideSurvey::Page;
 
 namespace PageTitles {
 
 namespace {
 
-bool isTypePage(const Page &page)
+PageKind kindOf(const Page &page)
 {
-    return page.picture.startsWith(QLatin1String("/type"));
+    return Catalogue::pageKind(page.id);
 }
 
 QChar typeLetter(const Page &page)
 {
-    if (isTypePage(page))
-        return page.picture.at(5);
+    if (kindOf(page) == PageKind::Type)
+        return QLatin1Char(Catalogue::typeLetter(page.id));
     const QString code = modelCode(page);
     return code.size() > 3 ? code.at(3) : QChar();
 }
@@ -34,18 +37,19 @@ QString series(const Page &page, const QVector<Page> &pages)
 bool offersTypes(const Page &page, const QVector<Page> &pages)
 {
     for (const GuideSurvey::Button &button : page.buttons) {
-        if (button.target != NoPageId && isTypePage(pages.at(button.target)))
+        if (button.target != NoPageId && kindOf(pages.at(button.target)) == PageKind::Type)
             return true;
     }
     return false;
 }
 
-// The models of one type letter, in the order of the home page's list.
+// The models of one type letter that result and model pages show, in page order.
 QStringList modelsOfType(QChar letter, const QVector<Page> &pages)
 {
     QStringList models;
     for (const Page &page : pages) {
-        const QString code = page.pageClass == QLatin1String("QuorvelLayer4") ? modelCode(page) : QString();
+        const PageKind kind = kindOf(page);
+        const QString code = kind == PageKind::Result || kind == PageKind::Model ? modelCode(page) : QString();
         if (!code.isEmpty() && code.at(3) == letter && !models.contains(code))
             models << code;
     }
@@ -56,41 +60,45 @@ QStringList modelsOfType(QChar letter, const QVector<Page> &pages)
 
 QString modelCode(const Page &page)
 {
-    static const QRegularExpression model(QStringLiteral("^/(\\d{3}[a-z]{2})(_detial)?\\.jpg$"));
-    const QRegularExpressionMatch match = model.match(page.picture);
-    return match.hasMatch() ? match.captured(1).toUpper() : QString();
+    return QString::fromLatin1(Catalogue::pageModel(page.id));
 }
 
 QString heading(const Page &page, const QVector<Page> &pages)
 {
-    const QString kind = page.pageClass;
-    if (kind == QLatin1String("QuorvelTop") || kind == QLatin1String("QuorvelHome"))
+    switch (kindOf(page)) {
+    case PageKind::Start:
+    case PageKind::Home:
         return QStringLiteral("RQX-500 Series");
-    if (kind == QLatin1String("QuorvelFeatures"))
+    case PageKind::Feature:
         return QStringLiteral("Feature %1").arg(page.picture.mid(8).section(QLatin1Char('.'), 0, 0));
-    if (kind == QLatin1String("QuorvelLayer1"))
+    case PageKind::Question:
         return QStringLiteral("Do you know which series you need?");
-    if (kind == QLatin1String("QuorvelLayer2"))
+    case PageKind::Choice:
         return offersTypes(page, pages) ? QStringLiteral("Models by type") : QStringLiteral("Choose a series");
-    if (kind == QLatin1String("QuorvelLayer3"))
+    case PageKind::CodeGroup:
         return QStringLiteral("Series %1").arg(series(page, pages));
-    if (isTypePage(page))
+    case PageKind::Type:
         return QStringLiteral("Type %1").arg(typeLetter(page));
+    case PageKind::Result:
+    case PageKind::Model:
+    case PageKind::Detail:
+        break;
+    }
     return modelCode(page);
 }
 
 QString subheading(const Page &page, const QVector<Page> &pages)
 {
-    const QString kind = page.pageClass;
-    if (kind == QLatin1String("QuorvelTop"))
+    switch (kindOf(page)) {
+    case PageKind::Start:
         return QStringLiteral("Operator panels");
-    if (kind == QLatin1String("QuorvelHome"))
+    case PageKind::Home:
         return QStringLiteral("Product guide");
-    if (kind == QLatin1String("QuorvelFeatures"))
+    case PageKind::Feature:
         return QStringLiteral("What every RQX-500 panel brings");
-    if (kind == QLatin1String("QuorvelLayer1"))
+    case PageKind::Question:
         return QStringLiteral("Find your panel");
-    if (kind == QLatin1String("QuorvelLayer2")) {
+    case PageKind::Choice: {
         if (!offersTypes(page, pages))
             return QStringLiteral("Every series of the RQX-500 range");
         bool hasNext = false;
@@ -98,27 +106,33 @@ QString subheading(const Page &page, const QVector<Page> &pages)
             hasNext = hasNext || button.role == QLatin1String("next");
         return hasNext ? QStringLiteral("Page 1 of 2") : QStringLiteral("Page 2 of 2");
     }
-    if (kind == QLatin1String("QuorvelLayer3"))
+    case PageKind::CodeGroup:
         return QStringLiteral("Choose a model");
-    if (isTypePage(page))
+    case PageKind::Type:
         return modelsOfType(typeLetter(page), pages).join(QStringLiteral("  ·  "));
-    if (kind == QLatin1String("QuorvelLayer5"))
+    case PageKind::Detail:
         return QStringLiteral("Detail sheet");
+    case PageKind::Result:
+    case PageKind::Model:
+        break;
+    }
     return QStringLiteral("RQX-500 Series  ·  Type %1").arg(typeLetter(page));
 }
 
 QString shortName(const Page &page, const QVector<Page> &pages)
 {
-    const QString kind = page.pageClass;
-    if (kind == QLatin1String("QuorvelHome"))
+    switch (kindOf(page)) {
+    case PageKind::Home:
         return QStringLiteral("Home");
-    if (kind == QLatin1String("QuorvelFeatures"))
+    case PageKind::Feature:
         return QStringLiteral("Features");
-    if (kind == QLatin1String("QuorvelLayer1"))
+    case PageKind::Question:
         return QStringLiteral("Find your panel");
-    if (kind == QLatin1String("QuorvelLayer5"))
+    case PageKind::Detail:
         return QStringLiteral("Detail sheet");
-    return heading(page, pages);
+    default:
+        return heading(page, pages);
+    }
 }
 
 } // namespace PageTitles

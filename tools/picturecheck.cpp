@@ -1,6 +1,6 @@
 #include "picturecheck.h"
 
-#include "shell/guidepictures.h"
+#include "guidepictures.h"
 #include "shell/picturefile.h"
 
 #include <QDir>
@@ -75,7 +75,7 @@ Finding checkOne(const QString &folder, const QString &name)
     finding.name = name;
     const QString path = QDir::cleanPath(folder) + name;
     const QFileInfo info(path);
-    const bool icon = name.endsWith(QLatin1String(".png"));
+    const bool icon = GuidePictures::isIcon(name);
 
     if (!info.exists()) {
         finding.status = Status::Missing;

@@ -8,11 +8,12 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QPointer>
-#include <QPushButton>
 #include <QQueue>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <memory>
 
 namespace GuideTest {
 
@@ -108,49 +109,76 @@ bool waitUntilReplaced(const QPointer<AbstractQuorvelWidget> &page)
     return !page;
 }
 
+// Qt calls a signal's connections in the order they were made and stops once
+// a slot has deleted the sender, so the spy must come before the window's own
+// connection. The page's wiring is put back just as it was.
+std::unique_ptr<QSignalSpy> spyFirst(Basewidget &window)
+{
+    AbstractQuorvelWidget *page = window.page();
+    TopWatcher *watcher = window.topWatcher();
+    const bool toWindow = QObject::disconnect(page, SIGNAL(sigOpenWidget(int)), &window, SLOT(sltOpenWidget(int)));
+    const bool toWatcher = QObject::disconnect(page, SIGNAL(sigOpenWidget(int)), watcher, SIGNAL(sigSend(int)));
+    auto requests = std::make_unique<QSignalSpy>(page, SIGNAL(sigOpenWidget(int)));
+    if (toWindow)
+        QObject::connect(page, SIGNAL(sigOpenWidget(int)), &window, SLOT(sltOpenWidget(int)));
+    if (toWatcher)
+        QObject::connect(page, SIGNAL(sigOpenWidget(int)), watcher, SIGNAL(sigSend(int)));
+    return requests;
+}
+
 // Where a press at point on page leads.
 Edge pressOnce(Basewidget &window, PageId page, QPoint point, const QString &via)
 {
     window.sltOpenWidget(page);
     QPointer<AbstractQuorvelWidget> opened = window.page();
-    QSignalSpy requests(opened.data(), SIGNAL(sigOpenWidget(int)));
+    const auto requests = spyFirst(window);
     press(window, point);
-    if (!requests.isEmpty())
+    if (!requests->isEmpty())
         waitUntilReplaced(opened);
     const PageId reached = opened.isNull() ? shownPageId(window) : NoPageId;
     release(window, point);
-    // A switch within the press deletes the sender before the spy hears of it.
-    return {page, reached, via, opened.isNull() ? qMax(1, requests.count()) : requests.count()};
+    return {page, reached, via, int(requests->count())};
+}
+
+Edge chooseRow(Basewidget &window, PageId page, int row)
+{
+    window.sltOpenWidget(page);
+    QPointer<AbstractQuorvelWidget> opened = window.page();
+    const auto requests = spyFirst(window);
+    window.page()->findChild<QComboBox *>()->setCurrentIndex(row);
+    waitUntilReplaced(opened);
+    const PageId reached = opened.isNull() ? shownPageId(window) : NoPageId;
+    return {page, reached, QStringLiteral("row %1").arg(row), int(requests->count())};
+}
+
+// The start page leads on by itself once its delay ends, here cut short.
+Edge waitOutStart(Basewidget &window)
+{
+    const PageLog shown(&window);
+    skipStartDelay(window);
+    return {StartPageId, shownPageId(window), QStringLiteral("start delay"), int(shown.entries.size())};
 }
 
 } // namespace
 
 QVector<Edge> explore(Basewidget &window)
 {
-    QVector<Edge> edges = {{StartPageId, HomePageId, QStringLiteral("start delay"), 1}};
-    QSet<PageId> seen = {StartPageId, HomePageId};
+    // What there is to press on each page is read once, by the survey.
+    const QVector<GuideSurvey::Page> pages = GuideSurvey::survey();
+    QVector<Edge> edges = {waitOutStart(window)};
+    QSet<PageId> seen = {StartPageId};
     QQueue<PageId> queue;
-    queue.enqueue(HomePageId);
+    if (edges.first().to != NoPageId) {
+        seen.insert(edges.first().to);
+        queue.enqueue(edges.first().to);
+    }
     while (!queue.isEmpty()) {
         const PageId page = queue.dequeue();
-        window.sltOpenWidget(page);
-        const auto *list = window.page()->findChild<QComboBox *>();
-        const int rows = list ? list->count() : 0;
-        QVector<QPair<QPoint, QString>> presses;
-        for (QPushButton *button : window.page()->findChildren<QPushButton *>(QString(), Qt::FindDirectChildrenOnly)) {
-            if (button->isVisible())
-                presses.append({button->geometry().center(), GuideSurvey::buttonRole(window.page(), button)});
-        }
         QVector<Edge> found;
-        for (const auto &press : presses)
-            found.append(pressOnce(window, page, press.first, press.second));
-        for (int row = 1; row < rows; ++row) {
-            window.sltOpenWidget(page);
-            QPointer<AbstractQuorvelWidget> opened = window.page();
-            window.page()->findChild<QComboBox *>()->setCurrentIndex(row);
-            waitUntilReplaced(opened);
-            found.append({page, shownPageId(window), QStringLiteral("row %1").arg(row), 1});
-        }
+        for (const GuideSurvey::Button &button : pages.at(page).buttons)
+            found.append(pressOnce(window, page, button.rect.center(), button.role));
+        for (int row = 1; row < pages.at(page).rows.size(); ++row)
+            found.append(chooseRow(window, page, row));
         for (const Edge &edge : found) {
             edges.append(edge);
             if (edge.to != NoPageId && !seen.contains(edge.to)) {

@@ -51,12 +51,13 @@ struct Edge
     PageId from;
     PageId to;
     QString via; // "previous", "next", "home", "hot-spot", "row 5", "start delay"
-    int requests; // how many requests the press made
+    int requests; // how many requests the press made; for the start delay, pages shown
 };
 
-// Starts from the start page and presses, through the window, the centre of
-// every visible button of every page reached, and chooses every row of the
-// model list, until nothing new appears.
+// Starts from the start page of a window just shown, and presses, through the
+// window, the centre of every visible button of every page reached, and
+// chooses every row of the model list, until nothing new appears. to is
+// NoPageId where the page stayed.
 QVector<Edge> explore(Basewidget &window);
 
 } // namespace GuideTest

@@ -1,6 +1,8 @@
 #include "testpictures.h"
 
-#include "shell/guidepictures.h"
+#include "shell/picturefile.h"
+#include "tools/guidepictures.h"
+#include "tools/measures.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -26,11 +28,6 @@ QColor gridColour(int index)
 
 namespace TestPictures {
 
-int distance(const QColor &a, const QColor &b)
-{
-    return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue());
-}
-
 QString path(const QString &name)
 {
     return QCoreApplication::applicationDirPath() + name;
@@ -54,8 +51,8 @@ void writeAll(const QString &folder)
 
 void write(const QString &name, const QString &folder)
 {
-    const bool icon = name.endsWith(QLatin1String(".png"));
-    QImage image(icon ? QSize(40, 40) : QSize(1000, 600), QImage::Format_RGB32);
+    // Icons smaller than their box, which the guide shows at their own size.
+    QImage image(GuidePictures::isIcon(name) ? QSize(40, 40) : PageSize, QImage::Format_RGB32);
     image.fill(colourOf(name));
     image.save(folder + name, nullptr, 95);
 }
@@ -68,7 +65,7 @@ QString shownPicture(QWidget *window)
 QString pictureOf(const QColor &colour)
 {
     for (const QString &name : names()) {
-        if (distance(colour, colourOf(name)) < 24)
+        if (Measures::colourDistance(colour, colourOf(name)) < Measures::SameColour)
             return name;
     }
     return QString();

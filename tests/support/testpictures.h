@@ -11,9 +11,6 @@ class QWidget;
 // its own, so that a test tells pages apart by what is painted.
 namespace TestPictures {
 
-// How far apart two colours are: the sum of the channels' differences.
-int distance(const QColor &a, const QColor &b);
-
 // Writes the set beside the test executable (replacing what is there), or
 // into folder.
 void writeAll();

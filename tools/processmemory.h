@@ -3,7 +3,7 @@
 
 #include <QtGlobal>
 
-// What the test process holds in memory, as Linux counts it (/proc/self/status).
+// What this process holds in memory, as Linux counts it (/proc/self/status).
 namespace ProcessMemory {
 
 // Resident memory now, in KiB; 0 where it cannot be read.

@@ -1,18 +1,16 @@
 #include "guidepictures.h"
 
-#include "abstractquorvelwidget.h"
-#include "basewidget.h"
+#include "guidesurvey.h"
+
+#include "shell/abstractquorvelwidget.h"
 
 namespace GuidePictures {
 
 QVector<QString> pagePictures()
 {
-    QVector<QString> names(PageCount);
-    Basewidget window;
-    for (PageId id = 0; id < PageCount; ++id) {
-        window.sltOpenWidget(id);
-        names[id] = pictureName(window.page()->picturePath);
-    }
+    QVector<QString> names;
+    for (const GuideSurvey::Page &page : GuideSurvey::survey())
+        names.append(page.picture);
     return names;
 }
 
@@ -24,6 +22,11 @@ QStringList all()
             names << name;
     }
     return names;
+}
+
+bool isIcon(const QString &name)
+{
+    return name.endsWith(QLatin1String(".png"));
 }
 
 } // namespace GuidePictures

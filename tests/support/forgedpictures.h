@@ -1,0 +1,32 @@
+#ifndef FORGEDPICTURES_H
+#define FORGEDPICTURES_H
+
+#include <QByteArray>
+#include <QImage>
+
+// Picture files made byte by byte, for tests that hand the guide and the tool
+// what no image editor writes: headers that lie about the size, bombs.
+namespace ForgedPictures {
+
+// image as a file of format ("PNG", "JPEG"); quality -1 is the writer's default.
+QByteArray encoded(const QImage &image, const char *format, int quality = -1);
+
+// The PNG's checksum over a chunk's type and data.
+quint32 crc32(const QByteArray &bytes);
+
+// One PNG chunk: length, type, data, checksum.
+QByteArray pngChunk(const QByteArray &type, const QByteArray &data);
+
+// A PNG's signature and header chunk declaring width x height at 8 bits a
+// channel; colourType 2 is RGB, 6 RGBA. The data chunks are the caller's.
+QByteArray pngHeader(quint32 width, quint32 height, quint8 colourType);
+
+// bytes deflated as a PNG data chunk holds them.
+QByteArray zlib(const QByteArray &bytes);
+
+// A baseline JPEG of image whose frame header declares width x height.
+QByteArray jpegClaiming(const QImage &image, quint16 width, quint16 height);
+
+} // namespace ForgedPictures
+
+#endif
