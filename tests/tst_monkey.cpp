@@ -628,8 +628,10 @@ void TestMonkey::randomActionsAlwaysShowTheLastRequestedPage()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
+    int touches = 0;
     const auto actAndCheck = [&](Monkey &monkey, const QString &when) {
         const QString done = monkey.act(window);
+        touches += done.contains(QLatin1String("finger")) ? 1 : 0;
         settle(window, log);
         const QString wrong = fault(window, log);
         QVERIFY2(wrong.isEmpty(), qPrintable(QStringLiteral("seed %1, %2, %3: %4").arg(seed).arg(when, done, wrong)));
@@ -695,6 +697,7 @@ void TestMonkey::randomActionsAlwaysShowTheLastRequestedPage()
     QStringList changes;
     for (auto it = designer.done.cbegin(); it != designer.done.cend(); ++it)
         changes << QStringLiteral("%1 %2").arg(it.value()).arg(it.key());
+    qInfo("Monkey: %d of the actions with fingers", touches);
     qInfo("Monkey: pictures changed under the guide: %s; the slowest paint after a change took %lld ms",
           qPrintable(changes.join(QLatin1String(", "))), designer.slowestPaintMs);
 
@@ -703,5 +706,16 @@ void TestMonkey::randomActionsAlwaysShowTheLastRequestedPage()
     QVERIFY2(growth < 1024, qPrintable(QStringLiteral("resident memory grew by %1 KiB").arg(growth)));
 }
 
-QTEST_MAIN(TestMonkey)
+// A run of 20,000 actions takes some minutes, more on a busy machine, so the
+// limit per test function is CTest's for the whole test rather than QTest's
+// five minutes.
+int main(int argc, char *argv[])
+{
+    if (!qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT"))
+        qputenv("QTEST_FUNCTION_TIMEOUT", "900000");
+    QApplication app(argc, argv);
+    TestMonkey test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_monkey.moc"
