@@ -128,9 +128,13 @@ void TestTouch::tapOpensWhatAPressOpens_data()
         window->sltOpenWidget(page);
         for (const QPushButton *button :
              window->page()->findChildren<QPushButton *>(QString(), Qt::FindDirectChildrenOnly)) {
-            if (button->isVisible())
-                QTest::addRow("page %d, %s", page, qPrintable(GuideSurvey::buttonRole(window->page(), button)))
-                    << page << button->geometry().center();
+            if (!button->isVisible())
+                continue;
+            const QPoint at = button->geometry().center();
+            QString role = GuideSurvey::buttonRole(window->page(), button);
+            if (role == QLatin1String("hot-spot"))
+                role += QStringLiteral(" at (%1, %2)").arg(at.x()).arg(at.y());
+            QTest::addRow("page %d, %s", page, qPrintable(role)) << page << at;
         }
     }
 }

@@ -33,7 +33,7 @@ public:
 
     bool isDown(int finger) const { return held.contains(finger); }
     int count() const { return held.size(); }
-    QPoint at(int finger) const { return held.value(finger); }
+    QList<int> down() const { return held.keys(); }
 
     // Off: each event is only handed to the window, and whatever it queues
     // (the home page's requests) waits.
