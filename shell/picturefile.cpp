@@ -39,8 +39,8 @@ bool withinPictureBudget(QSize declared)
 
 QImage readPicture(const QString &path, QSize size)
 {
-    // A plain file only: opening a FIFO waits for a writer, and a device such
-    // as /dev/zero never ends.
+    // A plain file only: opening a FIFO waits for a writer for ever, and a
+    // device is no picture.
     if (!QFileInfo(path).isFile())
         return QImage();
     QImageReader reader(path);

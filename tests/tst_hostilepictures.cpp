@@ -44,7 +44,7 @@ enum Hostile {
     RandomBytes,
     Directory,
     Fifo, // opening one waits for a writer
-    Device, // reading one never ends
+    Device, // bytes without end
     Unreadable,
     PngNamedJpg,
     JpegOf30000Squared,
