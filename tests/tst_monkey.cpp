@@ -1,6 +1,6 @@
 #include "shell/basewidget.h"
-#include "shell/guidepictures.h"
 #include "shell/topwatcher.h"
+#include "tools/guidepictures.h"
 
 #include "support/guidetest.h"
 #include "support/testpictures.h"
@@ -485,7 +485,8 @@ private:
         const QPoint top(2, 2);
         const bool topFree = !window.page()->childAt(top);
         const QColor topShown = shown.pixel(top);
-        const auto near = [](const QColor &a, const QColor &b) { return TestPictures::distance(a, b) < 24; };
+        const auto near
+            = [](const QColor &a, const QColor &b) { return Measures::colourDistance(a, b) < Measures::SameColour; };
         switch (picture.state) {
         case Original:
             if (near(corner, TestPictures::colourOf(name)))
