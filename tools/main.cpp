@@ -3,6 +3,7 @@
 #include "guidesurvey.h"
 #include "overlay.h"
 #include "picturecheck.h"
+#include "picturepackage.h"
 
 #include "shell/guidefont.h"
 
@@ -21,6 +22,10 @@ const char Usage[] = R"(usage: guide-pictures COMMAND
   overlay DIR OUT        render every page with the pictures in DIR, its
                          buttons outlined, into OUT/page-NNN.png and OUT/index.html
   graph                  print the navigation graph in Graphviz dot
+  package DIR --name NAME --version VERSION [--output OUTDIR]
+                         check the pictures in DIR, then pack them as the
+                         Debian package quorvel-guide-pictures-NAME, which
+                         replaces the installed picture package
 )";
 
 int usage(const QString &problem)
@@ -49,6 +54,8 @@ int main(int argc, char *argv[])
     if (args.isEmpty())
         return usage(QString());
     const QString command = args.takeFirst();
+    if (command == QLatin1String("package"))
+        return PicturePackage::run(args);
     const bool force = args.removeAll(QStringLiteral("--force")) > 0;
     const bool json = args.removeAll(QStringLiteral("--json")) > 0;
     for (const QString &arg : args) {
