@@ -29,8 +29,8 @@ const char SplitVersion[] = "1.1.0";
 // The synopsis names the site and stays within 80 characters.
 constexpr int MaxSiteLength = 30;
 constexpr int MaxVersionLength = 40;
-// A set of 73 pictures, each decodable within the guide's budget, is far
-// smaller than this; a folder that is not still stops early.
+// The most a set may weigh: a 1000 x 600 set takes a few MiB, and a package
+// of gigabytes would stall a fleet's rollout. Added up before any copying.
 constexpr qint64 MaxSetBytes = qint64(1) << 30;
 constexpr int DpkgDebMilliseconds = 5 * 60 * 1000;
 
@@ -218,6 +218,20 @@ int fail(const QString &message, int status = 1)
     return status;
 }
 
+// Prints the check's report, naming shownAs, when a picture in folder is faulty.
+bool passesCheck(const QString &folder, const QString &shownAs)
+{
+    const QVector<PictureCheck::Finding> findings = PictureCheck::check(folder);
+    for (const PictureCheck::Finding &finding : findings) {
+        if (PictureCheck::isFault(finding.status)) {
+            QTextStream(stdout) << PictureCheck::toText(findings, shownAs);
+            fail(QStringLiteral("not packed: the guide would show a blank or broken page; nothing was written"));
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 QString packageName(const QString &site)
@@ -305,13 +319,8 @@ int run(const QStringList &arguments)
             return fail(problem, 2);
     }
 
-    const QVector<PictureCheck::Finding> findings = PictureCheck::check(folder);
-    for (const PictureCheck::Finding &finding : findings) {
-        if (PictureCheck::isFault(finding.status)) {
-            QTextStream(stdout) << PictureCheck::toText(findings, folder);
-            return fail(QStringLiteral("not packed: the guide would show a blank or broken page; nothing was written"));
-        }
-    }
+    if (!passesCheck(folder, folder))
+        return 1;
     if (setBytes(folder) > MaxSetBytes)
         return fail(QStringLiteral("not packed: the pictures add up to more than %1 MiB").arg(MaxSetBytes >> 20));
 
@@ -320,6 +329,10 @@ int run(const QStringList &arguments)
     QString error;
     if (!scratch.isValid() || !makeDir(root) || !stage(folder, site, version, root, &error))
         return fail(error.isEmpty() ? QStringLiteral("cannot make a scratch folder") : error);
+    // The copies too, so that the package holds exactly what passed even if
+    // a designer saved into the folder meanwhile.
+    if (!passesCheck(root + appDir(), folder))
+        return 1;
     if (!QDir().mkpath(output))
         return fail(QStringLiteral("cannot make the folder %1").arg(output));
     const QString target = QDir(output).filePath(fileName(site, version));
