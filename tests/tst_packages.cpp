@@ -37,6 +37,7 @@ private slots:
     void sitePackageReplacesDemoUnderARunningGuide();
     void reinstallOfTheProgramKeepsEveryPicture();
     void repositoryRoundTrip();
+    void upgradeFromBeforeTheSplitKeepsPlacedPictures();
 
 private:
     QString buildSitePackage(const QString &folder, const QString &version);
@@ -422,6 +423,47 @@ void TestPackages::repositoryRoundTrip()
     QCOMPARE(::stat("/opt/quorvel-guide/app/quorvel-guide", &programAfter), 0);
     QCOMPARE(programAfter.st_ino, program.st_ino);
     QCOMPARE(firstDifference(site2), QString());
+}
+
+void TestPackages::upgradeFromBeforeTheSplitKeepsPlacedPictures()
+{
+    // A release that still held the pictures: this program with the demo set
+    // inside, as version 1.0.0.
+    const QString old = scratch.filePath(QStringLiteral("old"));
+    QVERIFY(QDir().mkpath(old));
+    const char *makeOld = R"(set -e
+cd "$1"
+dpkg-deb -R "$2" tree
+dpkg-deb -x "$3" pictures
+cp pictures/opt/quorvel-guide/app/* tree/opt/quorvel-guide/app/
+sed -i 's/^Version: .*/Version: 1.0.0/; s/^Depends: quorvel-guide-pictures, /Depends: /' tree/DEBIAN/control
+cd tree && find opt usr -type f -exec md5sum {} + >DEBIAN/md5sums && cd ..
+dpkg-deb --root-owner-group -b tree old.deb >/dev/null)";
+    Run step = run(QStringLiteral("sh"),
+                   {QStringLiteral("-c"), QLatin1String(makeOld), QStringLiteral("sh"), old, guideDeb, demoDeb});
+    QVERIFY2(step.exitCode == 0, step.output.constData());
+    step = aptGet(
+        {QStringLiteral("purge"), QStringLiteral("quorvel-guide"), QStringLiteral("quorvel-guide-pictures-") + Site});
+    QVERIFY2(step.exitCode == 0, step.output.constData());
+    step = run(QStringLiteral("dpkg"), {QStringLiteral("--install"), old + QStringLiteral("/old.deb")});
+    QVERIFY2(step.exitCode == 0, step.output.constData());
+
+    // The site copies its own picture over the demo one, then upgrades.
+    QImage placed(1000, 600, QImage::Format_RGB32);
+    placed.fill(Qt::darkRed);
+    QVERIFY(placed.save(App + QStringLiteral("/home.jpg")));
+    const QByteArray placedBytes = contents(App + QStringLiteral("/home.jpg"));
+    QDir kept(QStringLiteral("/var/backups/quorvel-guide-pictures-1.0.0"));
+    QVERIFY(kept.removeRecursively());
+    step = aptGet({QStringLiteral("install"), guideDeb, demoDeb});
+    QVERIFY2(step.exitCode == 0, step.output.constData());
+    QVERIFY(packageStatus(QStringLiteral("quorvel-guide")).endsWith(QLatin1String(" 1.1.0")));
+
+    // The demo package owns the pictures now; the placed one is kept, alone.
+    QCOMPARE(kept.entryList(QDir::Files), QStringList{QStringLiteral("home.jpg")});
+    QCOMPARE(contents(kept.filePath(QStringLiteral("home.jpg"))), placedBytes);
+    QCOMPARE(firstDifference(old + QStringLiteral("/pictures") + App), QString());
+    QVERIFY(kept.removeRecursively());
 }
 
 QTEST_MAIN(TestPackages)
