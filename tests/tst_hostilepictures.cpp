@@ -1,5 +1,6 @@
 #include "shell/basewidget.h"
 
+#include "support/costlypictures.h"
 #include "support/guidetest.h"
 #include "support/processmemory.h"
 #include "support/testpictures.h"
@@ -14,6 +15,7 @@
 
 #include <random>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 // Pictures that are broken, hostile or merely huge, in a page picture's place
@@ -48,6 +50,9 @@ enum Hostile {
     PngOf30000Squared,
     PngBomb,
     CameraPhoto,
+    ManyScans,
+    TextBomb,
+    Fifo,
 };
 
 enum Shows {
@@ -213,6 +218,13 @@ bool plant(Hostile hostile, const QString &name)
         return writeFile(path, pngOf30000Squared());
     case PngBomb:
         return writeFile(path, pngBomb());
+    case ManyScans:
+        return writeFile(path, CostlyPictures::progressiveScans(4096, 4096, 3000));
+    case TextBomb:
+        return writeFile(path, CostlyPictures::pngWithCompressedText(900));
+    case Fifo:
+        // Opening it to read would wait for a writer for ever.
+        return mkfifo(QFile::encodeName(path).constData(), 0644) == 0;
     case CameraPhoto: {
         const QByteArray photo = cameraPhoto(colour);
         // A progressive frame's marker; scan data never holds it unescaped.
@@ -293,6 +305,9 @@ void TestHostilePictures::pageOpens_data()
     QTest::newRow("page, PNG bomb of 8192 x 8192") << PagePicture << int(PngBomb) << int(Blank) << 200 << 100;
     QTest::newRow("page, progressive 6000 x 4000 camera photo")
         << PagePicture << int(CameraPhoto) << int(ThePicture) << 1000 << 300;
+    QTest::newRow("page, progressive JPEG of 3000 scans") << PagePicture << int(ManyScans) << int(Blank) << 200 << 100;
+    QTest::newRow("page, PNG of 900 compressed texts") << PagePicture << int(TextBomb) << int(Blank) << 200 << 100;
+    QTest::newRow("page, a fifo") << PagePicture << int(Fifo) << int(Blank) << 200 << 100;
 
     QTest::newRow("icon, zero bytes") << Icon << int(ZeroBytes) << int(NoIcon) << 200 << 100;
     QTest::newRow("icon, random bytes") << Icon << int(RandomBytes) << int(NoIcon) << 200 << 100;
@@ -300,6 +315,8 @@ void TestHostilePictures::pageOpens_data()
     QTest::newRow("icon, JPEG header of 30000 x 30000") << Icon << int(JpegOf30000Squared) << int(NoIcon) << 200 << 100;
     QTest::newRow("icon, PNG header of 30000 x 30000") << Icon << int(PngOf30000Squared) << int(NoIcon) << 200 << 100;
     QTest::newRow("icon, PNG bomb of 8192 x 8192") << Icon << int(PngBomb) << int(NoIcon) << 200 << 100;
+    QTest::newRow("icon, PNG of 900 compressed texts") << Icon << int(TextBomb) << int(NoIcon) << 200 << 100;
+    QTest::newRow("icon, a fifo") << Icon << int(Fifo) << int(NoIcon) << 200 << 100;
 }
 
 void TestHostilePictures::pageOpens()

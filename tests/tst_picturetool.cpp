@@ -1,6 +1,7 @@
 #include "shell/basewidget.h"
 #include "shell/guidepictures.h"
 
+#include "support/costlypictures.h"
 #include "support/guidetest.h"
 #include "support/testpictures.h"
 #include "tools/demopictures.h"
@@ -199,8 +200,15 @@ void TestPictureTool::checkTellsFaultsApart_data()
         << "/top.jpg" << pngHeaderOnly(30000, 30000) << Status::OverBudget << "declares 30000 x 30000";
     QTest::newRow("JPEG header claims 30000 x 30000")
         << "/top.jpg" << jpegClaiming(30000, 30000) << Status::OverBudget << "declares 30000 x 30000";
-    QTest::newRow("JPEG side over 16384")
-        << "/top.jpg" << jpegClaiming(20000, 100) << Status::OverBudget << "declares 20000 x 100";
+    QTest::newRow("JPEG 17000 x 10, long but small")
+        << "/top.jpg" << encoded(flat(17000, 10), "JPEG") << Status::Stretched << "17000 x 10: it will be";
+    QTest::newRow("BMP named jpg") << "/top.jpg" << encoded(flat(100, 60), "BMP") << Status::NotAPicture
+                                   << "reads JPEG and PNG";
+    QTest::newRow("progressive JPEG of 3000 scans")
+        << "/top.jpg" << CostlyPictures::progressiveScans(4096, 4096, 3000) << Status::TooCostly
+        << "4096 x 4096 in 3000 scans: the work of 786";
+    QTest::newRow("PNG of 900 compressed texts")
+        << "/home_page.png" << CostlyPictures::pngWithCompressedText(900) << Status::TooCostly << "decoding holds";
     QTest::newRow("directory") << "/top.jpg" << QByteArray("/") << Status::Directory << "folder";
     QTest::newRow("no read permission") << "/top.jpg" << jpeg << Status::Unreadable << "cannot be read";
 }
