@@ -37,7 +37,7 @@ QString megabytes(qint64 bytes)
 
 QString millions(qint64 count)
 {
-    return QString::number(count / 1000000.0, 'f', 1);
+    return QString::number(double(count) / 1000000.0, 'f', 1);
 }
 
 // Judges the sum against the budgets: over them by the declared size alone,
@@ -133,7 +133,7 @@ PictureCost jpegCost(const QByteArray &bytes, QSize target, const PictureBudget 
             const qint64 mcuRows = (cost.size.height() + 8 * maxVertical - 1) / (8 * maxVertical);
             for (int i = 0; i < componentCount; ++i)
                 components[i] = {segment[6 + 3 * i], mcuColumns * horizontal[i] * mcuRows * vertical[i]};
-        } else if (marker == 0xda && frame) {
+        } else if (marker == 0xda && frame && length > 2) {
             ++cost.scans;
             for (int i = 0; i < segment[0] && 1 + 2 * i < length - 2; ++i) {
                 for (int c = 0; c < componentCount; ++c) {

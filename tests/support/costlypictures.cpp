@@ -65,10 +65,11 @@ QByteArray progressiveScans(int width, int height, int scans)
                 data += '\0';
         }
     }
-    if (pending > 0)
+    if (pending > 0) {
         data += char((bits << (8 - pending)) | (0xff >> pending));
-    if (quint8(data.back()) == 0xff)
-        data += '\0';
+        if (quint8(data.back()) == 0xff)
+            data += '\0';
+    }
     const QByteArray scan = segment(0xda, QByteArray::fromHex("010100013f00")) + data;
     for (int i = 1; i < scans; ++i)
         jpeg += scan;
