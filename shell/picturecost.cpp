@@ -197,6 +197,10 @@ PictureCost pngCost(const QByteArray &bytes, QSize target, const PictureBudget &
     cost.size = QSize(int(width), int(height));
 
     qint64 text = 0;
+    // libpng reads every chunk but the image data whole into one buffer,
+    // cleared first, as long as the chunk says it is: a 70-byte file can
+    // claim two gigabytes.
+    qint64 largestChunk = 0;
     for (qint64 offset = 8; offset + 12 <= end;) {
         const qint64 length = bigEndian(at(bytes, offset), 4);
         const char *type = reinterpret_cast<const char *>(at(bytes, offset + 4));
@@ -214,13 +218,15 @@ PictureCost pngCost(const QByteArray &bytes, QSize target, const PictureBudget &
         else if (std::memcmp(type, "tEXt", 4) == 0 || std::memcmp(type, "zTXt", 4) == 0
                  || std::memcmp(type, "iTXt", 4) == 0)
             text += 3 * inflated;
+        if (std::memcmp(type, "IDAT", 4) != 0)
+            largestChunk = qMax(largestChunk, length);
         offset += 12 + length;
     }
 
     const qint64 pixels = qint64(width) * height;
     const qint64 pixelBytes
         = 2 * pixels * (depth == 16 ? 2 * BytesPerPixel : BytesPerPixel) + targetBytes(target, cost.size);
-    cost.memoryBytes = bytes.size() + pixelBytes + text;
+    cost.memoryBytes = bytes.size() + pixelBytes + text + largestChunk;
     return judged(cost, budget, pixelBytes, 0);
 }
 

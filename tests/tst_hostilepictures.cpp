@@ -52,6 +52,7 @@ enum Hostile {
     CameraPhoto,
     ManyScans,
     TextBomb,
+    HugeChunk,
     Fifo,
 };
 
@@ -222,6 +223,8 @@ bool plant(Hostile hostile, const QString &name)
         return writeFile(path, CostlyPictures::progressiveScans(4096, 4096, 3000));
     case TextBomb:
         return writeFile(path, CostlyPictures::pngWithCompressedText(900));
+    case HugeChunk:
+        return writeFile(path, CostlyPictures::pngClaimingAHugeChunk());
     case Fifo:
         // Opening it to read would wait for a writer for ever.
         return mkfifo(QFile::encodeName(path).constData(), 0644) == 0;
@@ -307,6 +310,8 @@ void TestHostilePictures::pageOpens_data()
         << PagePicture << int(CameraPhoto) << int(ThePicture) << 1000 << 300;
     QTest::newRow("page, progressive JPEG of 3000 scans") << PagePicture << int(ManyScans) << int(Blank) << 200 << 100;
     QTest::newRow("page, PNG of 900 compressed texts") << PagePicture << int(TextBomb) << int(Blank) << 200 << 100;
+    QTest::newRow("page, 70-byte PNG claiming a 1 GB chunk")
+        << PagePicture << int(HugeChunk) << int(Blank) << 200 << 100;
     QTest::newRow("page, a fifo") << PagePicture << int(Fifo) << int(Blank) << 200 << 100;
 
     QTest::newRow("icon, zero bytes") << Icon << int(ZeroBytes) << int(NoIcon) << 200 << 100;
@@ -316,6 +321,7 @@ void TestHostilePictures::pageOpens_data()
     QTest::newRow("icon, PNG header of 30000 x 30000") << Icon << int(PngOf30000Squared) << int(NoIcon) << 200 << 100;
     QTest::newRow("icon, PNG bomb of 8192 x 8192") << Icon << int(PngBomb) << int(NoIcon) << 200 << 100;
     QTest::newRow("icon, PNG of 900 compressed texts") << Icon << int(TextBomb) << int(NoIcon) << 200 << 100;
+    QTest::newRow("icon, 70-byte PNG claiming a 1 GB chunk") << Icon << int(HugeChunk) << int(NoIcon) << 200 << 100;
     QTest::newRow("icon, a fifo") << Icon << int(Fifo) << int(NoIcon) << 200 << 100;
 }
 

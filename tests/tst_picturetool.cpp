@@ -209,6 +209,8 @@ void TestPictureTool::checkTellsFaultsApart_data()
         << "4096 x 4096 in 3000 scans: the work of 786";
     QTest::newRow("PNG of 900 compressed texts")
         << "/home_page.png" << CostlyPictures::pngWithCompressedText(900) << Status::TooCostly << "decoding holds";
+    QTest::newRow("PNG claiming a 1 GB chunk")
+        << "/top.jpg" << CostlyPictures::pngClaimingAHugeChunk() << Status::TooCostly << "decoding holds 1";
     QTest::newRow("directory") << "/top.jpg" << QByteArray("/") << Status::Directory << "folder";
     QTest::newRow("no read permission") << "/top.jpg" << jpeg << Status::Unreadable << "cannot be read";
 }

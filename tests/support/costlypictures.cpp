@@ -96,4 +96,11 @@ QByteArray pngWithCompressedText(int count)
     return png.left(data) + chunks + png.mid(data);
 }
 
+QByteArray pngClaimingAHugeChunk()
+{
+    const QByteArray header = bigEndian(16, 4) + bigEndian(10, 4) + QByteArray::fromHex("0806000000");
+    return QByteArray::fromHex("89504e470d0a1a0a") + pngChunk("IHDR", header) + bigEndian(1u << 30, 4) + "tEXt"
+        + "note";
+}
+
 } // namespace CostlyPictures

@@ -15,6 +15,9 @@ QByteArray progressiveScans(int width, int height, int scans);
 // when inflated, about a kilobyte on disk.
 QByteArray pngWithCompressedText(int count);
 
+// A 16 x 10 PNG of 70 bytes whose text chunk claims to be a gigabyte long.
+QByteArray pngClaimingAHugeChunk();
+
 } // namespace CostlyPictures
 
 #endif
