@@ -201,7 +201,7 @@ PictureCost pngCost(const QByteArray &bytes, QSize target, const PictureBudget &
     // cleared first, as long as the chunk says it is: a 70-byte file can
     // claim two gigabytes.
     qint64 largestChunk = 0;
-    for (qint64 offset = 8; offset + 12 <= end;) {
+    for (qint64 offset = 8; offset + 8 <= end;) {
         const qint64 length = bigEndian(at(bytes, offset), 4);
         const char *type = reinterpret_cast<const char *>(at(bytes, offset + 4));
         const QByteArray data = bytes.mid(int(offset + 8), int(qMin<qint64>(length, 81)));
