@@ -220,6 +220,13 @@ PictureCost pngCost(const QByteArray &bytes, QSize target, const PictureBudget &
             text += 3 * inflated;
         if (std::memcmp(type, "IDAT", 4) != 0)
             largestChunk = qMax(largestChunk, length);
+        // A chunk longer than the rest of the file is never read whole, yet
+        // is allocated first.
+        if (std::memcmp(type, "IDAT", 4) != 0 && length > stored) {
+            cost.limit = PictureCost::Work;
+            cost.tooMuch = QStringLiteral("a chunk claims %1 MB, more than the file holds").arg(megabytes(length));
+            return cost;
+        }
         offset += 12 + length;
     }
 
