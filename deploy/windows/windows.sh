@@ -1,0 +1,119 @@
+#!/bin/sh
+# The guide for Windows, cross-built with MinGW-w64 and checked under Wine:
+#   deploy/windows/windows.sh [--test]
+# Everything goes into build-windows/:
+#   qt5-mingw/   Qt 5 for Windows: unpacked from ../shared/windows/qt5-mingw.tar.xz
+#                (or QUORVEL_QT_CACHE) when its checksum is right, else built
+#   deploy/      the guide as installed, with the demo pictures beside it
+#   quorvel-guide-VERSION-win64-setup.exe and quorvel-guide-VERSION-win64.zip
+#   wine/        the Wine prefix of the checks
+# --test also runs the unit tests under Wine and the checks of wine-checks.sh.
+set -eu
+
+cd "$(dirname "$0")/../.."
+OUT=build-windows
+QT="$PWD/$OUT/qt5-mingw"
+CACHE="${QUORVEL_QT_CACHE:-../shared/windows/qt5-mingw.tar.xz}"
+CACHE_SHA256=f2d47d89a88d6d58badf613a2991aec8f2bab0d71a8dccf68afe7b421d2761f3
+# The quick tests, which need neither a real window nor minutes; to become
+# `ctest -L unit` once the tests carry that label.
+UNIT_TESTS="tst_pagebase tst_basewidget tst_topwatcher tst_home tst_productpages tst_modelpath
+            tst_questionpages tst_features tst_graph tst_looks tst_picturetool tst_fontfallback"
+
+say() { printf '%s\n' "$*"; }
+die() { printf 'guide windows: %s\n' "$*" >&2; exit 1; }
+seconds() { date +%s; }
+mkdir -p "$OUT"
+: >"$OUT/times.txt"
+timed() { # label command...
+    label=$1
+    shift
+    start=$(seconds)
+    "$@"
+    say "$label: $(($(seconds) - start)) s" | tee -a "$OUT/times.txt"
+}
+
+qt() {
+    [ -f "$QT/lib/cmake/Qt5/Qt5Config.cmake" ] && return 0
+    if [ -f "$CACHE" ]; then
+        if printf '%s  %s\n' "$CACHE_SHA256" "$CACHE" | sha256sum -c --status; then
+            say "Unpacking Qt for Windows from $CACHE"
+            rm -rf "$QT.part" && mkdir -p "$QT.part"
+            tar -xJf "$CACHE" -C "$QT.part" --strip-components=1
+            mv "$QT.part" "$QT"
+            return 0
+        fi
+        say "$CACHE does not have the expected sha256 $CACHE_SHA256: not used."
+    fi
+    say "No Qt for Windows at hand: building it (about 25 minutes on 2 cores)."
+    PREFIX="$QT" WORK="$PWD/$OUT/qt-build" SRCPKG="$PWD/$OUT/qt-source" deploy/windows/build-qt.sh
+}
+
+# Installing and packaging take what compile() built, not every target: the
+# slow tests are not built for Windows.
+configure() {
+    launcher=
+    command -v ccache >/dev/null 2>&1 && launcher=-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+    cmake -S . -B "$OUT" -DCMAKE_TOOLCHAIN_FILE="$PWD/deploy/windows/mingw-w64.cmake" -DQT_MINGW_PREFIX="$QT" \
+        -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON $launcher >/dev/null
+}
+
+compile() {
+    # shellcheck disable=SC2086
+    cmake --build "$OUT" -j "$(nproc)" --target quorvel-guide guide-pictures windows-demo-pictures $UNIT_TESTS \
+        2>&1 | tee "$OUT/build.log"
+    ! grep -q 'warning:' "$OUT/build.log" || die "the build has warnings (see $OUT/build.log)"
+}
+
+# The guide must be a GUI-subsystem program: no console window opens with it.
+subsystem() {
+    for exe in "$OUT/bin/quorvel-guide.exe" "$1/quorvel-guide.exe"; do
+        x86_64-w64-mingw32-objdump -p "$exe" | grep -q '^Subsystem[[:space:]]*00000002[[:space:]]*(Windows GUI)' \
+            || die "$exe is not a Windows GUI-subsystem program"
+    done
+    say "PE header: quorvel-guide.exe is a Windows GUI-subsystem program."
+}
+
+lay_out() {
+    deploy="$OUT/deploy"
+    rm -rf "$deploy"
+    cmake --install "$OUT" --prefix "$deploy" --strip >/dev/null
+    cmake --install "$OUT" --prefix "$deploy" --component portable >/dev/null
+    subsystem "$deploy"
+    say "Laid out $deploy: $(find "$deploy" -type f | wc -l) files, $(du -sh "$deploy" | cut -f1)."
+}
+
+package() {
+    version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$OUT/CMakeCache.txt")
+    name="quorvel-guide-$version-win64"
+    rm -f "$OUT/$name-setup.exe" "$OUT/$name.zip"
+    (cd "$OUT" && cpack -G NSIS >/dev/null)
+    # The portable zip: the guide in a folder of its own, pictures beside it.
+    rm -rf "$OUT/zip" && mkdir -p "$OUT/zip" && cp -r "$OUT/deploy" "$OUT/zip/$name"
+    rm -rf "$OUT/zip/$name/demo-pictures"
+    (cd "$OUT/zip" && cmake -E tar cf "../$name.zip" --format=zip "$name")
+    ls -l "$OUT/$name-setup.exe" "$OUT/$name.zip" | tee -a "$OUT/times.txt"
+}
+
+unit_tests() {
+    # One Wine prefix for the whole run: its first start takes seconds.
+    export WINEPREFIX="$PWD/$OUT/wine"
+    regex=$(printf '%s' "$UNIT_TESTS" | tr -s ' \n' '|')
+    (cd "$OUT" && ctest --output-on-failure -j "$(nproc)" -R "^($regex)\$")
+}
+
+timed "Qt for Windows" qt
+timed "configure" configure
+timed "cross-build" compile
+timed "deploy folder" lay_out
+timed "installer and zip" package
+if [ "${1:-}" = --test ]; then
+    export WINEPREFIX="$PWD/$OUT/wine"
+    timed "Wine prefix" sh -c 'WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1; wineserver -w'
+    timed "unit tests under Wine" unit_tests
+    # An upgrade to check: the same guide under a later version.
+    timed "upgrade installer" sh -c 'cd "$1" && cpack -G NSIS -B upgrade -D CPACK_PACKAGE_VERSION=99.0.0 \
+        -D CPACK_PACKAGE_FILE_NAME=quorvel-guide-upgrade-win64-setup -D CPACK_NSIS_COMPRESSOR=zlib >/dev/null' sh "$OUT"
+    timed "Wine checks" xvfb-run -a -s "-screen 0 1280x800x24" deploy/windows/wine-checks.sh "$OUT"
+fi
