@@ -19,6 +19,8 @@ SRCPKG=${SRCPKG:-$WORK/source}
 JOBS=${JOBS:-$(nproc)}
 VERSION=5.15.8
 TARGET=x86_64-w64-mingw32
+CONFIGURE_ONLY=no
+[ "${1:-}" = --configure-only ] && CONFIGURE_ONLY=yes
 T0=$(date +%s)
 
 sudo=
@@ -31,17 +33,19 @@ apt_install build-essential perl python3 xz-utils patch dpkg-dev \
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libwine-dev >/dev/null
 
 # The source package. apt-get source needs deb-src entries, which a fresh
-# Debian does not have: they are added beside the deb ones, once.
+# Debian does not have: they are made from the system's deb entries in an apt
+# state of this build's own, so that the system's sources stay as they are.
 mkdir -p "$WORK" "$SRCPKG"
 if ! ls "$SRCPKG"/qtbase-opensource-src_${VERSION}+dfsg.orig.tar.xz >/dev/null 2>&1; then
-    if ! (cd "$SRCPKG" && apt-get source --download-only qtbase-opensource-src >/dev/null 2>&1); then
-        if [ -f /etc/apt/sources.list.d/debian.sources ] && ! grep -rqs '^Types:.*deb-src\|^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d; then
-            sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
-                $sudo tee /etc/apt/sources.list.d/debian-src.sources >/dev/null
-        fi
-        $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
-        (cd "$SRCPKG" && apt-get source --download-only qtbase-opensource-src)
-    fi
+    apt="$WORK/apt"
+    mkdir -p "$apt/sources.d" "$apt/lists/partial" "$apt/cache"
+    cat /etc/apt/sources.list.d/*.sources 2>/dev/null | sed 's/^Types: .*/Types: deb-src/' >"$apt/sources.d/src.sources"
+    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null | sed -n 's/^deb /deb-src /p' >"$apt/src.list"
+    set -- -o Dir::Etc::SourceList="$apt/src.list" -o Dir::Etc::SourceParts="$apt/sources.d" \
+        -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache" -o Debug::NoLocking=1
+    apt-get "$@" update -qq
+    (cd "$SRCPKG" && apt-get "$@" source --download-only qtbase-opensource-src)
+    set --
 fi
 ls "$SRCPKG"/qtbase-opensource-src_${VERSION}+dfsg.orig.tar.xz >/dev/null ||
     { echo "build-qt.sh: Debian's source is not Qt $VERSION" >&2; exit 1; }
@@ -111,7 +115,7 @@ nice -n 10 "$SRC"/configure \
     -no-feature-sql -no-sql-sqlite
 T1=$(date +%s)
 echo "configure: $((T1 - T0)) s"
-[ "${1:-}" = --configure-only ] && exit 0
+[ "$CONFIGURE_ONLY" = yes ] && exit 0
 
 # Every Makefile, then only the parts the guide needs; their sub-targets pull
 # in what they depend on (moc, rcc, uic, corelib, gui, widgets, 3rdparty).

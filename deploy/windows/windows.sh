@@ -7,9 +7,11 @@
 #   deploy/      the guide as installed, with the demo pictures beside it
 #   quorvel-guide-VERSION-win64-setup.exe and quorvel-guide-VERSION-win64.zip
 #   wine/        the Wine prefix of the checks
-# --test also runs the unit tests under Wine and the checks of wine-checks.sh.
+# --test also runs the unit tests under Wine and the checks of wine-checks.sh,
+# in one Xvfb.
 set -eu
 
+SELF="$(cd "$(dirname "$0")" && pwd)/$(basename "$0")"
 cd "$(dirname "$0")/../.."
 OUT=build-windows
 QT="$PWD/$OUT/qt5-mingw"
@@ -24,7 +26,6 @@ say() { printf '%s\n' "$*"; }
 die() { printf 'guide windows: %s\n' "$*" >&2; exit 1; }
 seconds() { date +%s; }
 mkdir -p "$OUT"
-: >"$OUT/times.txt"
 timed() { # label command...
     label=$1
     shift
@@ -97,26 +98,40 @@ package() {
 }
 
 unit_tests() {
-    # One Wine server for all the tests, which holds none of ctest's pipes open.
-    wineserver -p </dev/null >/dev/null 2>&1
+    # Wine's own services start with the first Windows program and live while
+    # any runs: started by a program that waits for the tests to end, they hold
+    # none of ctest's pipes open (ctest would wait for those until the timeout).
+    rm -f "$OUT/wine-keeper" && mkfifo "$OUT/wine-keeper"
+    wine cmd <"$OUT/wine-keeper" >/dev/null 2>&1 &
+    exec 3>"$OUT/wine-keeper"
     regex=$(printf '%s' "$UNIT_TESTS" | tr -s ' \n' '|')
     status=0
     (cd "$OUT" && ctest --output-on-failure -j "$(nproc)" -R "^($regex)\$") || status=$?
-    wineserver -k
+    exec 3>&-
+    wineserver -k 2>/dev/null || true
     return $status
 }
 
+# The checks under Wine, in the one Xvfb of the run: Wine's desktop needs a
+# display even for the tests on the offscreen platform.
+if [ "${1:-}" = --in-xvfb ]; then
+    timed "unit tests under Wine" unit_tests
+    timed "Wine checks" deploy/windows/wine-checks.sh "$OUT"
+    exit 0
+fi
+
+: >"$OUT/times.txt"
 timed "Qt for Windows" qt
 timed "configure" configure
 timed "cross-build" compile
 timed "deploy folder" lay_out
 timed "installer and zip" package
 if [ "${1:-}" = --test ]; then
-    export WINEPREFIX="$PWD/$OUT/wine"
-    [ -d "$WINEPREFIX" ] || timed "Wine prefix" sh -c 'WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1; wineserver -w'
-    timed "unit tests under Wine" unit_tests
+    # No Mono or Gecko prompts, no Wine debug chatter.
+    export WINEPREFIX="$PWD/$OUT/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    [ -d "$WINEPREFIX" ] || timed "Wine prefix" sh -c 'wineboot -i >/dev/null 2>&1; wineserver -w'
     # An upgrade to check: the same guide under a later version.
     timed "upgrade installer" sh -c 'cd "$1" && cpack -G NSIS -B upgrade -D CPACK_PACKAGE_VERSION=99.0.0 \
         -D CPACK_PACKAGE_FILE_NAME=quorvel-guide-upgrade-win64-setup -D CPACK_NSIS_COMPRESSOR=zlib >/dev/null' sh "$OUT"
-    timed "Wine checks" xvfb-run -a -s "-screen 0 1280x800x24" deploy/windows/wine-checks.sh "$OUT"
+    xvfb-run -a -s "-screen 0 1280x800x24" "$SELF" --in-xvfb
 fi

@@ -9,6 +9,7 @@
 set -eu
 
 OUT=$(cd "$1" && pwd)
+HERE=$(cd "$(dirname "$0")" && pwd)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$OUT/CMakeCache.txt")
 SETUP="$OUT/quorvel-guide-$version-win64-setup.exe"
 UPGRADE="$OUT/upgrade/quorvel-guide-upgrade-win64-setup.exe"
@@ -148,6 +149,12 @@ names_bad_platform() {
     wait "$guide" 2>/dev/null || true
     return $named
 }
+# The guide's font on Windows' own font database (Wine has no Microsoft
+# JhengHei), by the unit test built for Windows.
+font_falls_back() {
+    QT_QPA_PLATFORM=windows "$HERE/wine-run.sh" "$OUT/qt5-mingw" \
+        "$OUT/tests/tst_fontfallback/tst_fontfallback.exe" >"$CHECKS/font.txt" 2>&1
+}
 program_gone() {
     for file in quorvel-guide.exe guide-pictures.exe Qt5Core.dll libstdc++-6.dll platforms demo-pictures Uninstall.exe; do
         [ ! -e "$FOLDER/$file" ] || return 1
@@ -188,6 +195,9 @@ check "-platform offscreen: the guide runs and shows no window" runs_without_win
 kill "$guide" 2>/dev/null || true
 wait "$guide" 2>/dev/null || true
 wineserver -k 2>/dev/null || true
+
+check "the font falls back on the windows platform: size and weight hold, every list row fits" font_falls_back
+grep -h 'drawn in\|^Totals' "$CHECKS/font.txt" | sed 's/^/  /'
 
 # A site's pictures: one replaced, one added, one demo picture removed.
 convert -size 1000x600 xc:'#7a1f5c' "$FOLDER/home.jpg"
