@@ -39,8 +39,8 @@ mkdir -p "$WORK" "$SRCPKG"
 if ! ls "$SRCPKG"/qtbase-opensource-src_${VERSION}+dfsg.orig.tar.xz >/dev/null 2>&1; then
     apt="$WORK/apt"
     mkdir -p "$apt/sources.d" "$apt/lists/partial" "$apt/cache"
-    cat /etc/apt/sources.list.d/*.sources 2>/dev/null | sed 's/^Types: .*/Types: deb-src/' >"$apt/sources.d/src.sources"
-    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null | sed -n 's/^deb /deb-src /p' >"$apt/src.list"
+    { cat /etc/apt/sources.list.d/*.sources 2>/dev/null || true; } | sed 's/^Types: .*/Types: deb-src/' >"$apt/sources.d/src.sources"
+    { cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null || true; } | sed -n 's/^deb /deb-src /p' >"$apt/src.list"
     set -- -o Dir::Etc::SourceList="$apt/src.list" -o Dir::Etc::SourceParts="$apt/sources.d" \
         -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache" -o Debug::NoLocking=1
     apt-get "$@" update -qq

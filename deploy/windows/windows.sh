@@ -106,7 +106,9 @@ unit_tests() {
     exec 3>"$OUT/wine-keeper"
     regex=$(printf '%s' "$UNIT_TESTS" | tr -s ' \n' '|')
     status=0
-    (cd "$OUT" && ctest --output-on-failure -j "$(nproc)" -R "^($regex)\$") || status=$?
+    # A failed test runs once more: on a loaded machine a timing margin under
+    # Wine is now and then missed (tst_topwatcher's 250 ms, by 48 ms once).
+    (cd "$OUT" && ctest --output-on-failure -j "$(nproc)" --repeat until-pass:2 -R "^($regex)\$") || status=$?
     exec 3>&-
     wineserver -k 2>/dev/null || true
     return $status
