@@ -23,7 +23,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
 
 using PictureCheck::Status;
 
@@ -196,8 +198,12 @@ void TestPictureTool::checkTellsFaultsApart()
         file.write(content);
     }
     if (status == Status::Unreadable) {
+#ifdef Q_OS_UNIX
         if (geteuid() == 0)
             QSKIP("root reads any file");
+#else
+        QSKIP("Windows has no permission bits that make a file unreadable");
+#endif
         QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
     }
 
