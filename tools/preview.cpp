@@ -2,9 +2,9 @@
 
 #include "overlay.h"
 
+#include "guidepictures.h"
 #include "shell/abstractquorvelwidget.h"
 #include "shell/basewidget.h"
-#include "guidepictures.h"
 
 #include <QApplication>
 #include <QChildEvent>

@@ -80,7 +80,7 @@ compile() {
     UNIT_TESTS=$(unit_test_names)
     # shellcheck disable=SC2086
     cmake --build "$OUT" -j "$(nproc)" --target quorvel-guide guide-pictures windows-demo-pictures $UNIT_TESTS \
-        2>&1 | tee "$OUT/build.log"
+        >"$OUT/build.log" 2>&1 || { grep -E 'error|Error' "$OUT/build.log" | head -40; die "the build failed (see $OUT/build.log)"; }
     ! grep -q 'warning:' "$OUT/build.log" || die "the build has warnings (see $OUT/build.log)"
 }
 
