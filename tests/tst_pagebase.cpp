@@ -10,6 +10,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <cstdio>
+
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
@@ -345,6 +347,10 @@ void TestPageBase::pictureFollowsTheFile()
     }
     case ReplacedByRename:
         QVERIFY(writeFlat(next, Qt::blue));
+#ifdef Q_OS_WIN
+        // Windows renames onto a free name only.
+        QVERIFY(QFile::remove(path));
+#endif
         QVERIFY(::rename(QFile::encodeName(next).constData(), QFile::encodeName(path).constData()) == 0);
         break;
     case Deleted:
@@ -386,6 +392,10 @@ void TestPageBase::unchangedFileIsDecodedOnce()
     QFETCH(int, ageSeconds);
     QFETCH(bool, settled);
     QFETCH(int, decodes);
+#ifndef Q_OS_UNIX
+    if (ageSeconds > 0 && !settled)
+        QSKIP("no status-change time here: a file dated back just now looks settled");
+#endif
 
     const QString path = TestPictures::path(QStringLiteral("/once.png"));
     QVERIFY(writeFlat(path, Qt::green));
