@@ -113,9 +113,9 @@ void TestHome::rowOpensItsModelPage()
 void TestHome::rowChosenWithThePointerOpensItsModelPage()
 {
 #ifdef Q_OS_WIN
-    // The Windows style's list opens in an animation that offscreen under Wine
-    // never finishes; the installed guide's walk under Wine picks this row
-    // with a real pointer instead (deploy/windows/wine-checks.sh).
+    // Offscreen under Wine the Windows style's list did not show after this
+    // click; the installed guide's walk under Wine picks this row with a real
+    // pointer instead (deploy/windows/wine-checks.sh).
     QSKIP("the Windows walk under Wine chooses this row in the real window");
 #endif
     GuideTest::click(*window, QPoint(711, 125));
