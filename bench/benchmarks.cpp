@@ -182,7 +182,22 @@ void pressTo(benchmark::State &state, Guide &guide, PageId id, bool withPicture)
 
 void press(benchmark::State &state, Guide &guide, PageId id)
 {
+    const QString alike = guide.photosAlike.value(id);
+    PageId from = NoPageId;
+    if (alike.isEmpty() || !buttonTo(guide, id, &from)) {
+        pressTo(state, guide, id, true);
+        return;
+    }
+    // The page pressed on shows a photo as large as the new page's.
+    QFile before(guide.pictures[from]);
+    const QString kept = before.fileName() + QStringLiteral(".kept");
+    if (!before.rename(kept) || !QFile::copy(alike, guide.pictures[from])) {
+        state.SkipWithError("the picture of the page before could not be replaced");
+        return;
+    }
     pressTo(state, guide, id, true);
+    if (!QFile::remove(guide.pictures[from]) || !QFile::rename(kept, guide.pictures[from]))
+        state.SkipWithError("the picture of the page before could not be put back");
 }
 
 // The same press with the new page's picture file gone: what building and

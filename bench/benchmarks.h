@@ -5,6 +5,7 @@
 #include "shell/picturefile.h"
 #include "tools/guidesurvey.h"
 
+#include <QHash>
 #include <QImage>
 #include <QSize>
 #include <QStringList>
@@ -24,6 +25,9 @@ struct Guide
     QVector<QString> pictures; // by page id, full paths
     QStringList icons;
     QVector<GuideSurvey::Page> pages; // by page id: where each button leads
+    // For sizedPages: another photo of the page's size, which the page a press
+    // starts on shows meanwhile, as on a guide whose photos are all that large.
+    QHash<PageId, QString> photosAlike;
 };
 
 // One page of every class, the busiest of its kind where a class has several.

@@ -103,6 +103,10 @@ int main(int argc, char *argv[])
     for (const Benchmarks::SizedPage &sized : Benchmarks::sizedPages) {
         if (!BenchPictures::saveJpeg(BenchPictures::photo(sized.size, sized.id), guide.pictures[sized.id]))
             return 1;
+        const QString alike = guide.pictures[sized.id] + QStringLiteral(".alike");
+        if (!BenchPictures::saveJpeg(BenchPictures::photo(sized.size, sized.id + PageCount), alike))
+            return 1;
+        guide.photosAlike.insert(sized.id, alike);
     }
 
     Basewidget window;

@@ -253,8 +253,8 @@ void Printer::hovers()
 
 void Printer::largePictures()
 {
-    table.heading(QStringLiteral("Larger pictures on type pages: press and hover as above. full: decoding the "
-                                 "picture at its own size"),
+    table.heading(QStringLiteral("Larger pictures on type pages: press and hover as above, the page pressed on "
+                                 "showing another photo of the same size. full: decoding the picture at its own size"),
                   {QStringLiteral("time"), QStringLiteral("floor"), QStringLiteral("ratio"), QStringLiteral("target"),
                    QString(), QStringLiteral("full"), QStringLiteral("of full")});
     for (const Benchmarks::SizedPage &sized : Benchmarks::sizedPages) {
