@@ -4,11 +4,17 @@
 #include "pagefactory.h"
 #include "topwatcher.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QWindow>
+
 Basewidget::Basewidget(QWidget *parent)
     : QWidget(parent)
 {
     setFixedSize(PageSize);
     setStyleSheet(QLatin1String(PageFactory::windowStyleSheet()));
+    // Touches reach the window's QWindow, not its widgets.
+    qApp->installEventFilter(this);
     sltOpenWidget(StartPageId);
 
     watcher = new TopWatcher;
@@ -21,6 +27,18 @@ Basewidget::~Basewidget()
 {
     delete currentPage;
     delete watcher;
+}
+
+bool Basewidget::eventFilter(QObject *watched, QEvent *event)
+{
+    // The platform leaves its pointer where a finger lifted, so a button that
+    // came under it (on the page the tap opened) would keep its hover wash lit
+    // until the next touch. Once the last finger is up, the window hears that
+    // the pointer left; queued, so it comes after the release Qt makes of it.
+    const bool touchOver = event->type() == QEvent::TouchEnd || event->type() == QEvent::TouchCancel;
+    if (touchOver && watched->isWindowType() && windowHandle())
+        QCoreApplication::postEvent(windowHandle(), new QEvent(QEvent::Leave));
+    return false;
 }
 
 void Basewidget::sltWaitFinished()

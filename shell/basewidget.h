@@ -25,6 +25,9 @@ public slots:
     void sltWaitFinished();
     void sltOpenWidget(int idx);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     AbstractQuorvelWidget *currentPage = nullptr;
     TopWatcher *watcher = nullptr;

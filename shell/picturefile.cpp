@@ -1,6 +1,7 @@
 #include "picturefile.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QImageReader>
 
 namespace {
@@ -38,6 +39,10 @@ bool withinPictureBudget(QSize declared)
 
 QImage readPicture(const QString &path, QSize size)
 {
+    // A plain file only: opening a FIFO waits for a writer for ever, and a
+    // device is no picture.
+    if (!QFileInfo(path).isFile())
+        return QImage();
     QImageReader reader(path);
     // The header alone, read without decoding.
     if (!withinPictureBudget(reader.size()))

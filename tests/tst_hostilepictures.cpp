@@ -18,6 +18,7 @@
 
 #include <random>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 // Pictures that are broken, hostile or merely huge, in a page picture's place
@@ -46,6 +47,8 @@ enum Hostile {
     TruncatedJpeg,
     RandomBytes,
     Directory,
+    Fifo, // opening one waits for a writer
+    Device, // bytes without end
     Unreadable,
     PngNamedJpg,
     JpegOf30000Squared,
@@ -163,6 +166,10 @@ bool plant(Hostile hostile, const QString &name)
         return writeFile(path, randomBytes());
     case Directory:
         return QDir().mkdir(path);
+    case Fifo:
+        return mkfifo(QFile::encodeName(path).constData(), 0644) == 0;
+    case Device:
+        return QFile::link(QStringLiteral("/dev/zero"), path);
     case Unreadable:
         TestPictures::write(name, QFileInfo(path).path());
         return QFile::setPermissions(path, QFileDevice::WriteOwner);
@@ -225,6 +232,8 @@ void TestHostilePictures::pageOpens_data()
     QTest::newRow("page, truncated JPEG") << PagePicture << int(TruncatedJpeg) << int(TopOfIt) << 200 << 100;
     QTest::newRow("page, random bytes") << PagePicture << int(RandomBytes) << int(Blank) << 200 << 100;
     QTest::newRow("page, a directory") << PagePicture << int(Directory) << int(Blank) << 200 << 100;
+    QTest::newRow("page, a FIFO") << PagePicture << int(Fifo) << int(Blank) << 200 << 100;
+    QTest::newRow("page, a link to /dev/zero") << PagePicture << int(Device) << int(Blank) << 200 << 100;
     QTest::newRow("page, no read permission") << PagePicture << int(Unreadable) << unreadableShows << 200 << 100;
     QTest::newRow("page, PNG named .jpg") << PagePicture << int(PngNamedJpg) << int(ThePicture) << 200 << 100;
     QTest::newRow("page, JPEG header of 30000 x 30000")
@@ -238,6 +247,7 @@ void TestHostilePictures::pageOpens_data()
     QTest::newRow("icon, zero bytes") << Icon << int(ZeroBytes) << int(NoIcon) << 200 << 100;
     QTest::newRow("icon, random bytes") << Icon << int(RandomBytes) << int(NoIcon) << 200 << 100;
     QTest::newRow("icon, a directory") << Icon << int(Directory) << int(NoIcon) << 200 << 100;
+    QTest::newRow("icon, a FIFO") << Icon << int(Fifo) << int(NoIcon) << 200 << 100;
     QTest::newRow("icon, JPEG header of 30000 x 30000") << Icon << int(JpegOf30000Squared) << int(NoIcon) << 200 << 100;
     QTest::newRow("icon, PNG header of 30000 x 30000") << Icon << int(PngOf30000Squared) << int(NoIcon) << 200 << 100;
     QTest::newRow("icon, PNG bomb of 8192 x 8192") << Icon << int(PngBomb) << int(NoIcon) << 200 << 100;

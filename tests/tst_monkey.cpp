@@ -1,24 +1,37 @@
 #include "shell/basewidget.h"
 #include "shell/topwatcher.h"
+#include "tools/guidepictures.h"
 
 #include "support/guidetest.h"
 #include "support/testpictures.h"
+#include "support/touch.h"
 #include "tools/measures.h"
 #include "tools/processmemory.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QBuffer>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageWriter>
 #include <QPixmapCache>
 #include <QPointer>
 #include <QPushButton>
 #include <QSet>
 #include <QTest>
 
+#include <algorithm>
+#include <cstdio>
 #include <random>
 
-// A seeded monkey on the real window: presses, releases and list choices at
-// random, and after every action the one page on show is the one last asked for.
+#include <sys/stat.h>
+
+// A seeded monkey on the real window: presses, releases, fingers and list
+// choices at random, and after every action the one page on show is the one
+// last asked for. Meanwhile a designer changes the picture on show every tenth
+// action, and each time the next paint shows what the file then holds.
 //
 //   QUORVEL_MONKEY_SEED=1234 ./tst_monkey     repeats a run (the seed is printed)
 //   QUORVEL_MONKEY_ACTIONS=500 ./tst_monkey   a shorter run
@@ -130,19 +143,31 @@ private:
 class Monkey
 {
 public:
-    explicit Monkey(quint32 seed)
-        : random(seed)
+    Monkey(quint32 seed, Basewidget &window)
+        : fingers(&window),
+          random(seed)
     {
     }
+
+    Fingers fingers;
 
     // Does one thing to the window and says what it did.
     QString act(Basewidget &window)
     {
         const int roll = below(100);
         if (roll < 40)
-            return tap(window, onTarget(window));
+            return tapOrTouch(window, onTarget(window));
         if (roll < 52)
-            return tap(window, anywhere());
+            return tapOrTouch(window, anywhere());
+        if (roll < 57) {
+            const QPoint from = onTarget(window);
+            const QPoint to = anywhere();
+            const int finger = fingerNotDown();
+            fingers.down(finger, from);
+            fingers.move(finger, to);
+            fingers.up(finger);
+            return describe("finger down", from) + QLatin1String(", ") + describe("slides to and lifts", to);
+        }
         if (roll < 62) {
             const QPoint from = onTarget(window);
             const QPoint to = anywhere();
@@ -150,15 +175,31 @@ public:
             GuideTest::release(window, to);
             return describe("press", from) + QLatin1String(", ") + describe("release", to);
         }
-        if (roll < 66) {
+        if (roll < 64) {
             const QPoint at = anywhere();
             GuideTest::press(window, at);
             return describe("press alone", at);
         }
-        if (roll < 70) {
+        if (roll < 66) {
+            // Often a second or third finger, as a visitor's hand lands.
+            if (fingers.count() >= 3)
+                fingers.liftAll();
+            const QPoint at = onTarget(window);
+            const int finger = fingerNotDown();
+            fingers.down(finger, at);
+            return describe(qPrintable(QStringLiteral("finger %1 down alone").arg(finger)), at);
+        }
+        if (roll < 68) {
             const QPoint at = anywhere();
             GuideTest::release(window, at);
             return describe("release alone", at);
+        }
+        if (roll < 70) {
+            if (fingers.count() == 0)
+                return tapOrTouch(window, anywhere());
+            const int finger = fingerDown();
+            fingers.up(finger);
+            return QStringLiteral("finger %1 up").arg(finger);
         }
         if (roll < 75) {
             const QPoint at = anywhere();
@@ -211,6 +252,28 @@ private:
         return describe("tap", at);
     }
 
+    QString tapOrTouch(Basewidget &window, QPoint at)
+    {
+        if (below(2) == 0)
+            return tap(window, at);
+        fingers.tap(at);
+        return describe("finger tap", at);
+    }
+
+    int fingerNotDown()
+    {
+        int finger = below(3);
+        while (fingers.isDown(finger))
+            ++finger;
+        return finger;
+    }
+
+    int fingerDown()
+    {
+        const QList<int> down = fingers.down();
+        return down.at(below(down.size()));
+    }
+
     static QString describe(const char *what, QPoint at)
     {
         return QStringLiteral("%1 at (%2, %3)").arg(QLatin1String(what)).arg(at.x()).arg(at.y());
@@ -254,10 +317,203 @@ private:
         if (shown.isEmpty())
             return tap(window, anywhere());
         const QPoint at = window.mapFromGlobal(rows->viewport()->mapToGlobal(shown.center()));
+        if (fingers.count() == 0 && below(2) == 0) {
+            // A finger lands on the list's own window.
+            Fingers(rows->window()).tap(rows->viewport()->mapTo(rows->window(), shown.center()));
+            return describe("finger tap on the open list", at);
+        }
         GuideTest::click(window, at);
         return describe("tap on the open list", at);
     }
 
+    std::mt19937 random;
+};
+
+// A designer at work in the picture folder while the guide runs. Each time,
+// the picture of the page on show changes: rewritten in place and left half
+// written for a while, replaced by rename, deleted, or made unreadable (a
+// folder, a FIFO or a device in its place, or no read permission); the next
+// time, what was left half written is finished and what was taken away comes
+// back. The paint that follows shows what the file holds then.
+class Designer
+{
+public:
+    explicit Designer(quint32 seed)
+        : random(seed)
+    {
+        // Two versions, each a top and a bottom half in colours off the test
+        // set's grid; the second is grainy, so the two differ in size too.
+        for (int version = 0; version < 2; ++version) {
+            QImage image(PageSize, QImage::Format_RGB32);
+            std::mt19937 grain(version);
+            for (int y = 0; y < image.height(); ++y) {
+                const QColor colour = y < image.height() / 2 ? tops[version] : bottoms[version];
+                auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+                for (int x = 0; x < image.width(); ++x) {
+                    const int noise = version == 0 ? 0 : int(grain() % 7) - 3;
+                    line[x] = qRgb(colour.red() + noise, colour.green() + noise, colour.blue() + noise);
+                }
+            }
+            QBuffer buffer(&versions[version]);
+            buffer.open(QIODevice::WriteOnly);
+            QImageWriter(&buffer, "jpeg").write(image);
+        }
+    }
+
+    ~Designer()
+    {
+        for (auto it = pictures.cbegin(); it != pictures.cend(); ++it)
+            restore(it.key());
+    }
+
+    // Takes away whatever stands in a picture's place.
+    static void clear(const QString &path)
+    {
+        const QFileInfo entry(path);
+        if (entry.isDir() && !entry.isSymLink())
+            QDir(path).removeRecursively();
+        else
+            QFile::remove(path);
+    }
+
+    static void restore(const QString &name)
+    {
+        clear(TestPictures::path(name));
+        TestPictures::write(name, QCoreApplication::applicationDirPath());
+    }
+
+    // Changes the picture on show and paints; says what it did, and in wrong
+    // what the paint showed that the file does not hold.
+    QString act(Basewidget &window, QString *wrong)
+    {
+        const QString name = pictureName(window.page()->picturePath);
+        const QString path = TestPictures::path(name);
+        Picture &picture = pictures[name];
+        const QColor before = cornerOf(window.grab().toImage());
+        QString did;
+        if (picture.state == HalfWritten) {
+            QFile file(path);
+            file.open(QIODevice::Append);
+            file.write(versions[picture.version].mid(int(file.size())));
+            picture.state = Rewritten;
+            did = QStringLiteral("finished writing");
+        } else if (picture.state != Original && picture.state != Rewritten) {
+            restore(name);
+            picture.state = Original;
+            did = QStringLiteral("put back");
+        } else {
+            const int version = picture.state == Rewritten ? 1 - picture.version : int(random() % 2);
+            const QByteArray &bytes = versions[version];
+            switch (random() % 5) {
+            case 0: {
+                QFile file(path);
+                file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+                file.write(bytes.left(bytes.size() * 2 / 5));
+                picture = {HalfWritten, version};
+                did = QStringLiteral("rewritten in place, two fifths written");
+                break;
+            }
+            case 1: {
+                QFile file(path + QLatin1String(".new"));
+                file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+                file.write(bytes);
+                file.close();
+                std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData());
+                picture = {Rewritten, version};
+                did = QStringLiteral("replaced by rename");
+                break;
+            }
+            case 2:
+                QFile::remove(path);
+                picture.state = Gone;
+                did = QStringLiteral("deleted");
+                break;
+            case 3: {
+                // Unreadable for root too.
+                clear(path);
+                const int kind = int(random() % 3);
+                if (kind == 0)
+                    QDir().mkdir(path);
+                else if (kind == 1)
+                    mkfifo(QFile::encodeName(path).constData(), 0644);
+                else
+                    QFile::link(QStringLiteral("/dev/zero"), path);
+                picture.state = Gone;
+                did = QLatin1String(kind == 0       ? "a folder in its place"
+                                        : kind == 1 ? "a FIFO in its place"
+                                                    : "a device in its place");
+                break;
+            }
+            default:
+                QFile::setPermissions(path, QFileDevice::WriteOwner);
+                picture.state = NoPermission;
+                did = QStringLiteral("read permission taken away");
+                break;
+            }
+        }
+        ++done[did];
+
+        QElapsedTimer painting;
+        painting.start();
+        const QImage shown = window.grab().toImage();
+        slowestPaintMs = qMax(slowestPaintMs, painting.elapsed());
+        *wrong = fault(window, shown, name, picture, before);
+        return QStringLiteral("%1: %2").arg(name, did);
+    }
+
+    QMap<QString, int> done;
+    qint64 slowestPaintMs = 0;
+
+private:
+    enum State { Original, HalfWritten, Rewritten, Gone, NoPermission };
+    struct Picture
+    {
+        State state = Original;
+        int version = 0;
+    };
+
+    static QColor cornerOf(const QImage &shown)
+    {
+        return shown.pixel(TestPictures::CornerX, shown.height() - TestPictures::CornerFromBottom);
+    }
+
+    QString fault(const Basewidget &window, const QImage &shown, const QString &name, const Picture &picture,
+                  const QColor &before) const
+    {
+        const QColor corner = cornerOf(shown);
+        // The top, where no button lies over it.
+        const QPoint top(2, 2);
+        const bool topFree = !window.page()->childAt(top);
+        const QColor topShown = shown.pixel(top);
+        const auto near
+            = [](const QColor &a, const QColor &b) { return Measures::colourDistance(a, b) < Measures::SameColour; };
+        switch (picture.state) {
+        case Original:
+            if (near(corner, TestPictures::colourOf(name)))
+                return QString();
+            break;
+        case HalfWritten:
+            if (!topFree || near(topShown, tops[picture.version]))
+                return QString();
+            return QStringLiteral("the written part does not show: top %1").arg(topShown.name());
+        case Rewritten:
+            if (near(corner, bottoms[picture.version]) && (!topFree || near(topShown, tops[picture.version])))
+                return QString();
+            break;
+        case Gone:
+        case NoPermission:
+            // Nothing to read: blank, or what was read last, never anything else.
+            if (corner == window.palette().color(QPalette::Window) || near(corner, before))
+                return QString();
+            break;
+        }
+        return QStringLiteral("the file's picture does not show: the corner is %1").arg(corner.name());
+    }
+
+    const QColor tops[2] = {QColor(32, 224, 160), QColor(160, 32, 224)};
+    const QColor bottoms[2] = {QColor(224, 96, 32), QColor(96, 160, 96)};
+    QByteArray versions[2];
+    QHash<QString, Picture> pictures;
     std::mt19937 random;
 };
 
@@ -302,14 +558,16 @@ QString fault(const Basewidget &window, const RequestLog &log)
     return QString();
 }
 
-// The offscreen platform's notes on the list's popup and the home page's debug
-// line come thousands of times in a run; counted, not printed.
+// The offscreen platform's notes on the list's popup, the home page's debug
+// line and the JPEG reader's notes on half-written pictures come thousands of
+// times in a run; counted, not printed.
 int quietMessages = 0;
 QtMessageHandler testMessages = nullptr;
 
 void quieten(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (message.startsWith(QLatin1String("This plugin does not support"))
+        || message.startsWith(QLatin1String("Corrupt JPEG data"))
         || (type == QtDebugMsg && message.contains(QLatin1String("QuorvelHome::sltIndexChanged(int)")))) {
         ++quietMessages;
         return;
@@ -335,6 +593,9 @@ int actionsToDo()
 
 void TestMonkey::initTestCase()
 {
+    // A run cut short may have left a FIFO or a folder in a picture's place.
+    for (const QString &name : GuidePictures::all())
+        Designer::clear(TestPictures::path(name));
     TestPictures::writeAll();
     // Qt's pixmap cache keeps the face of every button it draws, keyed by the
     // button's own palette, so each new page adds faces, and the keys of faces
@@ -356,8 +617,10 @@ void TestMonkey::randomActionsAlwaysShowTheLastRequestedPage()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
+    int touches = 0;
     const auto actAndCheck = [&](Monkey &monkey, const QString &when) {
         const QString done = monkey.act(window);
+        touches += done.contains(QLatin1String("finger")) ? 1 : 0;
         settle(window, log);
         const QString wrong = fault(window, log);
         QVERIFY2(wrong.isEmpty(), qPrintable(QStringLiteral("seed %1, %2, %3: %4").arg(seed).arg(when, done, wrong)));
@@ -367,7 +630,7 @@ void TestMonkey::randomActionsAlwaysShowTheLastRequestedPage()
     // the start delay ends under its fingers. How many it makes depends on the
     // clock, so the counted actions draw from a fresh generator, and begin
     // with no button held.
-    Monkey onStart(~seed);
+    Monkey onStart(~seed, window);
     QElapsedTimer running;
     running.start();
     int onStartPage = 0;
@@ -380,10 +643,15 @@ void TestMonkey::randomActionsAlwaysShowTheLastRequestedPage()
     }
     QVERIFY2(log.startEnded, "the start delay never ended");
     GuideTest::release(window, QPoint(2, 597));
+    onStart.fingers.liftAll();
     settle(window, log);
     QCOMPARE(GuideTest::pageClass(window), QByteArray("QuorvelHome"));
 
-    Monkey monkey(seed);
+    Monkey monkey(seed, window);
+    touches = 0;
+    // Every tenth action, the designer changes the picture on show.
+    Designer designer(seed);
+    constexpr int DesignEvery = 10;
 
     // Resident memory, sampled every SampleEvery actions. The home page and
     // its open list hold more than other pages, so the figures compared are
@@ -396,6 +664,12 @@ void TestMonkey::randomActionsAlwaysShowTheLastRequestedPage()
         actAndCheck(monkey, QStringLiteral("action %1").arg(action));
         if (QTest::currentTestFailed())
             return;
+        if (action % DesignEvery == 0) {
+            QString wrong;
+            const QString did = designer.act(window, &wrong);
+            QVERIFY2(wrong.isEmpty(),
+                     qPrintable(QStringLiteral("seed %1, action %2, %3: %4").arg(seed).arg(action).arg(did, wrong)));
+        }
         if (action % SampleEvery == 0)
             resident.append(ProcessMemory::residentKb());
         if (actions >= 10 && action % (actions / 10) == 0)
@@ -410,10 +684,28 @@ void TestMonkey::randomActionsAlwaysShowTheLastRequestedPage()
           onStartPage, actions, running.elapsed(), log.switches, int(log.reached.size()), residentHalfway,
           residentAtEnd, growth);
 
+    QStringList changes;
+    for (auto it = designer.done.cbegin(); it != designer.done.cend(); ++it)
+        changes << QStringLiteral("%1 %2").arg(it.value()).arg(it.key());
+    qInfo("Monkey: %d of the actions with fingers", touches);
+    qInfo("Monkey: pictures changed under the guide: %s; the slowest paint after a change took %lld ms",
+          qPrintable(changes.join(QLatin1String(", "))), designer.slowestPaintMs);
+
     if (ProcessMemory::underAddressSanitizer())
         return; // the sanitizer's leak check stands in for the figure
     QVERIFY2(growth < 1024, qPrintable(QStringLiteral("resident memory grew by %1 KiB").arg(growth)));
 }
 
-QTEST_MAIN(TestMonkey)
+// A run of 20,000 actions takes some minutes, more on a busy machine, so the
+// limit per test function is CTest's for the whole test rather than QTest's
+// five minutes.
+int main(int argc, char *argv[])
+{
+    if (!qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT"))
+        qputenv("QTEST_FUNCTION_TIMEOUT", "900000");
+    QApplication app(argc, argv);
+    TestMonkey test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_monkey.moc"

@@ -3,6 +3,8 @@
 #include "guidesurvey.h"
 #include "overlay.h"
 #include "picturecheck.h"
+#include "picturepackage.h"
+#include "preview.h"
 
 #include "shell/guidefont.h"
 
@@ -21,6 +23,13 @@ const char Usage[] = R"(usage: guide-pictures COMMAND
   overlay DIR OUT        render every page with the pictures in DIR, its
                          buttons outlined, into OUT/page-NNN.png and OUT/index.html
   graph                  print the navigation graph in Graphviz dot
+  package DIR --name NAME --version VERSION [--output OUTDIR]
+                         check the pictures in DIR, then pack them as the
+                         Debian package quorvel-guide-pictures-NAME, which
+                         replaces the installed picture package
+  preview DIR            open the guide's window reading the pictures in DIR,
+                         its buttons outlined, live: presses work, and a
+                         picture saved into DIR shows at the next paint
 )";
 
 int usage(const QString &problem)
@@ -36,8 +45,9 @@ int usage(const QString &problem)
 
 int main(int argc, char *argv[])
 {
-    // The tool shows no window; it builds the pages offscreen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    // The tool shows no window but the preview; it builds the pages offscreen.
+    const bool preview = argc > 1 && qstrcmp(argv[1], "preview") == 0;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !preview)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     // The pages rendered as the guide shows them.
@@ -49,6 +59,10 @@ int main(int argc, char *argv[])
     if (args.isEmpty())
         return usage(QString());
     const QString command = args.takeFirst();
+    if (command == QLatin1String("package"))
+        return PicturePackage::run(args);
+    if (preview)
+        return Preview::run(args);
     const bool force = args.removeAll(QStringLiteral("--force")) > 0;
     const bool json = args.removeAll(QStringLiteral("--json")) > 0;
     for (const QString &arg : args) {

@@ -89,10 +89,10 @@ QString contactSheet(const QVector<Page> &pages, const QString &pictureFolder)
     return html;
 }
 
-// Draws the outlines and labels of one page over its rendering.
-void drawOutlines(QImage &rendering, const Page &page)
+} // namespace
+
+void drawOutlines(QPainter &painter, const Page &page)
 {
-    QPainter painter(&rendering);
     painter.setRenderHint(QPainter::Antialiasing);
     for (const GuideSurvey::Button &button : page.buttons)
         outline(painter, button.rect, button.role, QStringLiteral("→ %1").arg(button.target));
@@ -101,8 +101,6 @@ void drawOutlines(QImage &rendering, const Page &page)
                 QStringLiteral("rows → %1..%2").arg(page.rows.at(1).target).arg(page.rows.last().target));
     }
 }
-
-} // namespace
 
 bool write(const QString &pictureFolder, const QString &out, QString *error)
 {
@@ -114,7 +112,9 @@ bool write(const QString &pictureFolder, const QString &out, QString *error)
     QString unwritten;
     const QVector<Page> pages = GuideSurvey::survey([&](QWidget *window, const Page &page) {
         QImage rendering = window->grab().toImage();
-        drawOutlines(rendering, page);
+        QPainter painter(&rendering);
+        drawOutlines(painter, page);
+        painter.end();
         const QString path = QDir(out).filePath(fileName(page.id));
         if (!rendering.save(path) && unwritten.isEmpty())
             unwritten = path;

@@ -1,0 +1,216 @@
+#include "tools/guidepictures.h"
+
+#include "tools/demopictures.h"
+#include "tools/picturepackage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+// `guide-pictures package`, run as a site runs it: what it refuses, and that
+// the package it writes holds every picture unchanged, where the guide reads
+// it, under the names that make it replace any other picture package.
+class TestPicturePackage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void namesAndVersions_data();
+    void namesAndVersions();
+    void refusesWithoutWriting_data();
+    void refusesWithoutWriting();
+    void packsEveryPictureUnchanged();
+
+private:
+    QTemporaryDir demo;
+};
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run runProgram(const QString &program, const QStringList &arguments)
+{
+    Run run;
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+void copyFolder(const QString &from, const QString &to)
+{
+    for (const QString &name : QDir(from).entryList(QDir::Files))
+        QFile::copy(from + QLatin1Char('/') + name, to + QLatin1Char('/') + name);
+}
+
+} // namespace
+
+void TestPicturePackage::initTestCase()
+{
+    QVERIFY(demo.isValid());
+    QCOMPARE(DemoPictures::write(demo.path(), false).written.size(), 73);
+}
+
+void TestPicturePackage::namesAndVersions_data()
+{
+    QTest::addColumn<QString>("site");
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("fileName");
+
+    QTest::newRow("plain") << "showroom"
+                           << "1" << true << "quorvel-guide-pictures-showroom_1_all.deb";
+    QTest::newRow("dots, plus, tilde") << "north.2+b"
+                                       << "2026.12~rc1" << true
+                                       << "quorvel-guide-pictures-north.2+b_2026.12~rc1_all.deb";
+    QTest::newRow("epoch left out of the file name") << "x9"
+                                                     << "1:2.0" << true << "quorvel-guide-pictures-x9_2.0_all.deb";
+    QTest::newRow("name of thirty") << QString(30, QLatin1Char('a')) << "1" << true
+                                    << QStringLiteral("quorvel-guide-pictures-%1_1_all.deb").arg(QString(30, 'a'));
+    QTest::newRow("upper case") << "Showroom"
+                                << "1" << false << "";
+    QTest::newRow("underscore") << "show_room"
+                                << "1" << false << "";
+    QTest::newRow("space") << "show room"
+                           << "1" << false << "";
+    QTest::newRow("slash") << "../etc"
+                           << "1" << false << "";
+    QTest::newRow("leading hyphen") << "-x"
+                                    << "1" << false << "";
+    QTest::newRow("empty name") << ""
+                                << "1" << false << "";
+    QTest::newRow("name of thirty-one") << QString(31, QLatin1Char('a')) << "1" << false << "";
+    QTest::newRow("newline in name") << "a\nDepends: evil"
+                                     << "1" << false << "";
+    QTest::newRow("version from a letter") << "x1"
+                                           << "v1" << false << "";
+    QTest::newRow("version with revision") << "x1"
+                                           << "1.0-1" << false << "";
+    QTest::newRow("version with space") << "x1"
+                                        << "1 0" << false << "";
+    QTest::newRow("newline in version") << "x1"
+                                        << "1\nX: y" << false << "";
+    QTest::newRow("empty version") << "x1"
+                                   << "" << false << "";
+}
+
+void TestPicturePackage::namesAndVersions()
+{
+    QFETCH(QString, site);
+    QFETCH(QString, version);
+    QFETCH(bool, accepted);
+    QFETCH(QString, fileName);
+
+    const bool valid = PicturePackage::siteProblem(site).isEmpty() && PicturePackage::versionProblem(version).isEmpty();
+    QCOMPARE(valid, accepted);
+    if (accepted) {
+        QCOMPARE(PicturePackage::fileName(site, version), fileName);
+        return;
+    }
+
+    // The tool refuses the same, before looking at a picture.
+    QTemporaryDir out;
+    const QString target = out.filePath(QStringLiteral("debs"));
+    const Run run = runProgram(QStringLiteral(GUIDE_PICTURES),
+                               {QStringLiteral("package"), demo.path(), QStringLiteral("--name"), site,
+                                QStringLiteral("--version"), version, QStringLiteral("--output"), target});
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY(!QFileInfo::exists(target));
+}
+
+void TestPicturePackage::refusesWithoutWriting_data()
+{
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QByteArray>("replacement"); // empty: removed
+
+    QTest::newRow("a page picture missing") << "/home.jpg" << QByteArray();
+    QTest::newRow("an icon missing") << "/next_page.png" << QByteArray();
+    QTest::newRow("not a picture") << "/page1.jpg" << QByteArray("<html>not a picture</html>");
+    QTest::newRow("cut short") << "/top.jpg" << QByteArray("\xff\xd8\xff\xe0", 4);
+}
+
+void TestPicturePackage::refusesWithoutWriting()
+{
+    QFETCH(QString, picture);
+    QFETCH(QByteArray, replacement);
+
+    QTemporaryDir folder;
+    copyFolder(demo.path(), folder.path());
+    QFile::remove(folder.path() + picture);
+    if (!replacement.isEmpty()) {
+        QFile file(folder.path() + picture);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(replacement);
+    }
+    QTemporaryDir out;
+    const QString target = out.filePath(QStringLiteral("debs"));
+    const Run run
+        = runProgram(QStringLiteral(GUIDE_PICTURES),
+                     {QStringLiteral("package"), folder.path(), QStringLiteral("--name"), QStringLiteral("broken"),
+                      QStringLiteral("--version"), QStringLiteral("1"), QStringLiteral("--output"), target});
+    QCOMPARE(run.exitCode, 1);
+    // The check's report, naming the fault.
+    const QByteArray line = "FAULT  " + picture.mid(1).toUtf8();
+    QVERIFY2(run.out.contains(line), run.out.constData());
+    QVERIFY2(run.out.contains("72 ok"), run.out.constData());
+    QVERIFY(run.err.contains("nothing was written"));
+    QVERIFY(!QFileInfo::exists(target));
+}
+
+void TestPicturePackage::packsEveryPictureUnchanged()
+{
+    QTemporaryDir out;
+    const Run run
+        = runProgram(QStringLiteral(GUIDE_PICTURES),
+                     {QStringLiteral("package"), demo.path(), QStringLiteral("--name"), QStringLiteral("north-hall"),
+                      QStringLiteral("--version"), QStringLiteral("3.1"), QStringLiteral("--output"), out.path()});
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    // Only the finished package, nothing half-written beside it.
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files),
+             {QStringLiteral("quorvel-guide-pictures-north-hall_3.1_all.deb")});
+    const QString deb = out.filePath(QStringLiteral("quorvel-guide-pictures-north-hall_3.1_all.deb"));
+
+    const Run fields = runProgram(QStringLiteral("dpkg-deb"), {QStringLiteral("--field"), deb});
+    QCOMPARE(fields.exitCode, 0);
+    for (const char *field :
+         {"Package: quorvel-guide-pictures-north-hall\n", "Version: 3.1\n", "Architecture: all\n",
+          "Provides: quorvel-guide-pictures\n", "Conflicts: quorvel-guide-pictures\n",
+          "Replaces: quorvel-guide-pictures, quorvel-guide (<< 1.1.0)\n", "Description: pictures of north-hall for"})
+        QVERIFY2(fields.out.contains(field), fields.out.constData());
+
+    QTemporaryDir unpacked;
+    QCOMPARE(runProgram(QStringLiteral("dpkg-deb"), {QStringLiteral("--extract"), deb, unpacked.path()}).exitCode, 0);
+    const QString app = unpacked.path() + QStringLiteral(QUORVEL_APP_DIR);
+    QStringList expected;
+    for (const QString &name : GuidePictures::all()) {
+        expected << name.mid(1);
+        QVERIFY2(contents(app + name) == contents(demo.path() + name), qPrintable(name));
+    }
+    QStringList packed = QDir(app).entryList(QDir::Files);
+    expected.sort();
+    packed.sort();
+    QCOMPARE(packed, expected);
+}
+
+QTEST_MAIN(TestPicturePackage)
+#include "tst_picturepackage.moc"
