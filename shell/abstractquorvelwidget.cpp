@@ -11,7 +11,7 @@ const char *const navigationIcons[] = {"/previous_page.png", "/next_page.png", "
 
 void setNavigationIcon(QPushButton *button, const char *picture)
 {
-    const QImage image = readPicture(pictureFile(picture));
+    const QImage image = readPicture(pictureFile(picture), QSize(), IconBudget);
     // A missing icon leaves an empty button face, with an icon size of 0 x 0.
     if (!image.isNull()) {
         const QImage fitted
@@ -101,9 +101,11 @@ void AbstractQuorvelWidget::paintEvent(QPaintEvent *)
     if (picturePath.isEmpty())
         return;
     QPainter painter(this);
-    // Read anew at every paint, decoded straight to the page's size; a missing
-    // or unreadable file paints nothing.
-    const QImage picture = readPicture(picturePath, size());
+    // Decoded straight to the size the page covers in device pixels, so that
+    // under scaling it is drawn pixel for pixel; kept while the file is
+    // unchanged.
+    const QSize pixels = painter.deviceTransform().mapRect(QRectF(rect())).size().toSize();
+    const QImage picture = background.picture(picturePath, pixels);
     if (!picture.isNull())
         painter.drawImage(rect(), picture);
 }

@@ -1,6 +1,7 @@
 #ifndef ABSTRACTQUORVELWIDGET_H
 #define ABSTRACTQUORVELWIDGET_H
 
+#include "cachedpicture.h"
 #include "pageid.h"
 #include "picturefile.h"
 
@@ -57,6 +58,9 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    CachedPicture background;
 };
 
 #endif

@@ -1,8 +1,16 @@
 #include "picturefile.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -31,23 +39,48 @@ QString pictureName(const QString &path)
     return path.mid(pictureFile("").size());
 }
 
-bool withinPictureBudget(QSize declared)
+bool readPictureBytes(const QString &path, QByteArray *bytes)
 {
-    return declared.isValid() && declared.width() <= MaxPictureSide && declared.height() <= MaxPictureSide
-        && qint64(declared.width()) * declared.height() <= MaxPicturePixels;
+    QFile file;
+#ifdef Q_OS_UNIX
+    // Opened without waiting, and checked to be a plain file before a read.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat status;
+    if (fd < 0)
+        return false;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)
+        || !file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+#else
+    file.setFileName(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return false;
+#endif
+    // One byte more than the budget tells a file that is too large, even one
+    // that grows while it is read.
+    *bytes = file.read(PageBudget.fileBytes + 1);
+    return true;
 }
 
-QImage readPicture(const QString &path, QSize size)
+QImage decodePicture(const QByteArray &bytes, QSize size, const PictureBudget &budget)
 {
-    // A plain file only: opening a FIFO waits for a writer for ever, and a
-    // device is no picture.
-    if (!QFileInfo(path).isFile())
+    const PictureCost cost = pictureCost(bytes, size, budget);
+    if (!cost.withinBudget())
         return QImage();
-    QImageReader reader(path);
-    // The header alone, read without decoding.
-    if (!withinPictureBudget(reader.size()))
-        return QImage();
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, cost.format);
+    reader.setAutoDetectImageFormat(false);
     if (size.isValid())
         reader.setScaledSize(size);
     return reader.read();
+}
+
+QImage readPicture(const QString &path, QSize size, const PictureBudget &budget)
+{
+    QByteArray bytes;
+    return readPictureBytes(path, &bytes) ? decodePicture(bytes, size, budget) : QImage();
 }

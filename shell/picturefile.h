@@ -1,6 +1,8 @@
 #ifndef PICTUREFILE_H
 #define PICTUREFILE_H
 
+#include "picturecost.h"
+
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -22,16 +24,19 @@ void setPictureFolder(const QString &folder);
 constexpr QSize PageSize(1000, 600);
 constexpr int NavigationIconBox = 50;
 
-// The most a picture's header may declare before the guide refuses to decode
-// it: a file claiming 30,000 x 30,000 pixels would take gigabytes and seconds.
-constexpr qint64 MaxPicturePixels = qint64(64) * 1000 * 1000;
-constexpr int MaxPictureSide = 16384;
-
-bool withinPictureBudget(QSize declared);
-
 // Reads and decodes a picture, straight to size when one is given (stretched,
 // whatever its aspect ratio), which lets a JPEG decoder skip most of its work.
-// Null when the file is missing, unreadable, or declares more than the budget.
-QImage readPicture(const QString &path, QSize size = QSize());
+// Null when the file is missing, unreadable, not a JPEG or PNG, or would cost
+// more than the budget.
+QImage readPicture(const QString &path, QSize size = QSize(), const PictureBudget &budget = PageBudget);
+
+// The file's bytes, up to a byte more than a page's budget, when it is a
+// regular file; a
+// fifo or a device is never opened for reading, so it cannot stall the guide.
+bool readPictureBytes(const QString &path, QByteArray *bytes);
+
+// Decodes bytes already read, as readPicture() does; the format is told by
+// the content alone.
+QImage decodePicture(const QByteArray &bytes, QSize size = QSize(), const PictureBudget &budget = PageBudget);
 
 #endif

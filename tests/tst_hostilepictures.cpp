@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <ctime>
 #include <random>
 
 #include <sys/stat.h>
@@ -55,6 +56,9 @@ enum Hostile {
     PngOf30000Squared,
     PngBomb,
     CameraPhoto,
+    ManyScans,
+    TextBomb,
+    HugeChunk,
 };
 
 enum Shows {
@@ -151,6 +155,15 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
+// The time the guide's own thread worked: a kiosk has its cores to itself, a
+// test machine may not.
+qint64 threadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
 // Puts the hostile thing where the picture name is read from.
 bool plant(Hostile hostile, const QString &name)
 {
@@ -184,6 +197,12 @@ bool plant(Hostile hostile, const QString &name)
         return writeFile(path, pngOf30000Squared());
     case PngBomb:
         return writeFile(path, pngBomb());
+    case ManyScans:
+        return writeFile(path, ForgedPictures::progressiveScans(4096, 4096, 3000));
+    case TextBomb:
+        return writeFile(path, ForgedPictures::pngWithCompressedText(900));
+    case HugeChunk:
+        return writeFile(path, ForgedPictures::pngClaimingAHugeChunk());
     case CameraPhoto: {
         const QByteArray photo = cameraPhoto(colour);
         // A progressive frame's marker; scan data never holds it unescaped.
@@ -243,6 +262,10 @@ void TestHostilePictures::pageOpens_data()
     QTest::newRow("page, PNG bomb of 8192 x 8192") << PagePicture << int(PngBomb) << int(Blank) << 200 << 100;
     QTest::newRow("page, progressive 6000 x 4000 camera photo")
         << PagePicture << int(CameraPhoto) << int(ThePicture) << 1000 << 300;
+    QTest::newRow("page, progressive JPEG of 3000 scans") << PagePicture << int(ManyScans) << int(Blank) << 200 << 100;
+    QTest::newRow("page, PNG of 900 compressed texts") << PagePicture << int(TextBomb) << int(Blank) << 200 << 100;
+    QTest::newRow("page, 70-byte PNG claiming a 1 GB chunk")
+        << PagePicture << int(HugeChunk) << int(Blank) << 200 << 100;
 
     QTest::newRow("icon, zero bytes") << Icon << int(ZeroBytes) << int(NoIcon) << 200 << 100;
     QTest::newRow("icon, random bytes") << Icon << int(RandomBytes) << int(NoIcon) << 200 << 100;
@@ -251,6 +274,8 @@ void TestHostilePictures::pageOpens_data()
     QTest::newRow("icon, JPEG header of 30000 x 30000") << Icon << int(JpegOf30000Squared) << int(NoIcon) << 200 << 100;
     QTest::newRow("icon, PNG header of 30000 x 30000") << Icon << int(PngOf30000Squared) << int(NoIcon) << 200 << 100;
     QTest::newRow("icon, PNG bomb of 8192 x 8192") << Icon << int(PngBomb) << int(NoIcon) << 200 << 100;
+    QTest::newRow("icon, PNG of 900 compressed texts") << Icon << int(TextBomb) << int(NoIcon) << 200 << 100;
+    QTest::newRow("icon, 70-byte PNG claiming a 1 GB chunk") << Icon << int(HugeChunk) << int(NoIcon) << 200 << 100;
 }
 
 void TestHostilePictures::pageOpens()
@@ -272,17 +297,22 @@ void TestHostilePictures::pageOpens()
     const qint64 before = ProcessMemory::residentKb();
     QElapsedTimer switching;
     switching.start();
+    const qint64 cpuBefore = threadCpuMs();
     GuideTest::press(*window, GuideTest::PreviousButton);
     while (paints.count() == 0 && switching.elapsed() < 10000)
         QCoreApplication::processEvents();
-    const qint64 took = switching.elapsed();
+    const qint64 took = threadCpuMs() - cpuBefore;
     const qint64 peak = ProcessMemory::peakResidentKb();
     GuideTest::release(*window, GuideTest::PreviousButton);
 
-    qInfo("opened in %lld ms; resident %lld KiB before, at most %lld KiB while opening", took, before, peak);
+    qInfo("opened in %lld ms of processor time (%lld ms on the clock); resident %lld KiB before, at most %lld KiB "
+          "while opening",
+          took, switching.elapsed(), before, peak);
     QCOMPARE(window->page()->pageId, Page);
     QVERIFY(paints.count() > 0);
-    QVERIFY2(took < withinMs, qPrintable(QString::number(took)));
+    // The sanitizers make every decode a few times slower.
+    const qint64 allowedMs = ProcessMemory::underAddressSanitizer() ? 3 * withinMs : withinMs;
+    QVERIFY2(took < allowedMs, qPrintable(QString::number(took)));
     QVERIFY(peakReset);
     // The sanitizer's shadow and quarantine come on top of what the guide takes.
     const qint64 allowedKb = qint64(withinMb) * 1024 + (ProcessMemory::underAddressSanitizer() ? before : 0);

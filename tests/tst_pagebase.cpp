@@ -3,10 +3,14 @@
 #include "support/testpictures.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <sys/time.h>
+#include <unistd.h>
 
 // The page base on its own, shown as a 1000 x 600 window of its own.
 class TestPageBase : public QObject
@@ -29,6 +33,12 @@ private slots:
     void pictureFillsThePage_data();
     void pictureFillsThePage();
     void missingPictureLeavesPageUnpaintedAndButtonsWorking();
+
+    void pictureFollowsTheFile_data();
+    void pictureFollowsTheFile();
+    void unchangedFileIsDecodedOnce_data();
+    void unchangedFileIsDecodedOnce();
+    void stripesKeepTheirContrastAtRatioTwo();
 };
 
 namespace {
@@ -50,7 +60,59 @@ bool showAsWindow(AbstractQuorvelWidget &page)
     return QTest::qWaitForWindowExposed(&page);
 }
 
+bool writeFlat(const QString &path, Qt::GlobalColor colour)
+{
+    QImage picture(200, 120, QImage::Format_RGB32);
+    picture.fill(colour);
+    // Uncompressed: every colour gives a file of the same size.
+    return picture.save(path, "PNG", 100);
+}
+
+// Sets a file's modification time that many seconds before now.
+bool setAge(const QString &path, int seconds)
+{
+    timeval times[2];
+    gettimeofday(&times[0], nullptr);
+    times[0].tv_sec -= seconds;
+    times[1] = times[0];
+    return utimes(QFile::encodeName(path).constData(), times) == 0;
+}
+
+// Root reads any file; as another user a file without permissions is
+// unreadable to the guide as it would be in a showroom.
+class AsAnotherUser
+{
+public:
+    AsAnotherUser()
+        : switched(geteuid() == 0 && seteuid(65534) == 0)
+    {
+    }
+    ~AsAnotherUser()
+    {
+        if (switched && seteuid(0) != 0)
+            qFatal("cannot become root again");
+    }
+    bool canBeRefused() const { return switched || geteuid() != 0; }
+
+private:
+    bool switched;
+};
+
+struct RemovedAtEnd
+{
+    QString path;
+    ~RemovedAtEnd()
+    {
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QFile::remove(path);
+    }
+};
+
+enum Change { RewrittenSameSize, ReplacedByRename, Deleted, Appears, MadeUnreadable, MadeReadable };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Change)
 
 void TestPageBase::initTestCase()
 {
@@ -208,6 +270,151 @@ void TestPageBase::missingPictureLeavesPageUnpaintedAndButtonsWorking()
     QTest::mouseRelease(page.windowHandle(), Qt::LeftButton, Qt::NoModifier, QPoint(925, 25));
     QCOMPARE(requests.count(), 1);
     QCOMPARE(requests.at(0).at(0).toInt(), 20);
+}
+
+void TestPageBase::pictureFollowsTheFile_data()
+{
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<QRgb>("before");
+    QTest::addColumn<QRgb>("after");
+
+    const QRgb red = QColor(Qt::red).rgb();
+    const QRgb blue = QColor(Qt::blue).rgb();
+    QTest::newRow("rewritten in place, same size") << RewrittenSameSize << red << blue;
+    QTest::newRow("replaced by rename") << ReplacedByRename << red << blue;
+    QTest::newRow("deleted") << Deleted << red << Unpainted;
+    QTest::newRow("appears") << Appears << Unpainted << blue;
+    QTest::newRow("made unreadable") << MadeUnreadable << red << Unpainted;
+    QTest::newRow("made readable") << MadeReadable << Unpainted << red;
+}
+
+// The page keeps its decoded picture between paints, yet every paint shows
+// the file as it is now.
+void TestPageBase::pictureFollowsTheFile()
+{
+    QFETCH(Change, change);
+    QFETCH(QRgb, before);
+    QFETCH(QRgb, after);
+
+    const QString path = TestPictures::path(QStringLiteral("/follow.png"));
+    const QString next = TestPictures::path(QStringLiteral("/follow-next.png"));
+    QFile::remove(path);
+    const RemovedAtEnd removed{path};
+    if (change != Appears) {
+        QVERIFY(writeFlat(path, Qt::red));
+        QVERIFY(setAge(path, 3600));
+    }
+    if (change == MadeReadable)
+        QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+    // Changed over a second ago, the file is trusted to be what was decoded
+    // while its stamp stays the same.
+    if (change != Appears)
+        QTest::qWait(1100);
+
+    AbstractQuorvelWidget page;
+    page.setGeometry(0, 0, 1000, 600);
+    page.setPicturePath(path);
+    {
+        AsAnotherUser user;
+        if (!user.canBeRefused() && (change == MadeUnreadable || change == MadeReadable))
+            QSKIP("running as root, and cannot act as another user: every file is readable");
+        QCOMPARE(renderWithoutBackground(page).pixel(500, 300), before);
+    }
+
+    switch (change) {
+    case RewrittenSameSize: {
+        QFile file(path);
+        QVERIFY(writeFlat(next, Qt::blue));
+        QFile replacement(next);
+        QVERIFY(replacement.open(QIODevice::ReadOnly));
+        QCOMPARE(replacement.size(), QFileInfo(path).size());
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QCOMPARE(file.write(replacement.readAll()), QFileInfo(path).size());
+        break;
+    }
+    case ReplacedByRename:
+        QVERIFY(writeFlat(next, Qt::blue));
+        QVERIFY(::rename(QFile::encodeName(next).constData(), QFile::encodeName(path).constData()) == 0);
+        break;
+    case Deleted:
+        QVERIFY(QFile::remove(path));
+        break;
+    case Appears:
+        QVERIFY(writeFlat(path, Qt::blue));
+        break;
+    case MadeUnreadable:
+        QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+        break;
+    case MadeReadable:
+        QVERIFY(QFile::setPermissions(
+            path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        break;
+    }
+
+    AsAnotherUser user;
+    QCOMPARE(renderWithoutBackground(page).pixel(500, 300), after);
+    QCOMPARE(renderWithoutBackground(page).pixel(500, 300), after);
+}
+
+void TestPageBase::unchangedFileIsDecodedOnce_data()
+{
+    QTest::addColumn<int>("ageSeconds");
+    QTest::addColumn<bool>("settled");
+    QTest::addColumn<int>("decodes");
+
+    QTest::newRow("an hour old") << 3600 << true << 1;
+    QTest::newRow("an hour ahead") << -3600 << true << 1;
+    // Written within the file system's clock tick, it could change again
+    // without its times moving.
+    QTest::newRow("just written") << 0 << false << 3;
+    QTest::newRow("an hour old, just changed") << 3600 << false << 3;
+}
+
+void TestPageBase::unchangedFileIsDecodedOnce()
+{
+    QFETCH(int, ageSeconds);
+    QFETCH(bool, settled);
+    QFETCH(int, decodes);
+
+    const QString path = TestPictures::path(QStringLiteral("/once.png"));
+    QVERIFY(writeFlat(path, Qt::green));
+    QVERIFY(setAge(path, ageSeconds));
+    // Setting the time changes the file's status-change time to now.
+    if (settled)
+        QTest::qWait(1100);
+    CachedPicture cached;
+    for (int paint = 0; paint < 3; ++paint)
+        QCOMPARE(cached.picture(path, QSize(1000, 600)).pixel(500, 300), QColor(Qt::green).rgb());
+    QCOMPARE(cached.decodes(), decodes);
+
+    // Another size is another decode.
+    QCOMPARE(cached.picture(path, QSize(2000, 1200)).size(), QSize(2000, 1200));
+    QCOMPARE(cached.decodes(), decodes + 1);
+}
+
+void TestPageBase::stripesKeepTheirContrastAtRatioTwo()
+{
+    // One-pixel columns, black and white, at twice the page's size.
+    QImage stripes(2000, 1200, QImage::Format_RGB32);
+    for (int x = 0; x < stripes.width(); ++x) {
+        for (int y = 0; y < stripes.height(); ++y)
+            stripes.setPixel(x, y, x % 2 ? 0xffffffff : 0xff000000);
+    }
+    QVERIFY(stripes.save(TestPictures::path(QStringLiteral("/stripes.png"))));
+
+    AbstractQuorvelWidget page;
+    page.setGeometry(0, 0, 1000, 600);
+    page.setPicturePath(pictureFile("/stripes.png"));
+    QImage painted(2000, 1200, QImage::Format_RGB32);
+    painted.setDevicePixelRatio(2);
+    painted.fill(Unpainted);
+    page.render(&painted, QPoint(), QRegion(), QWidget::RenderFlags());
+
+    // Drawn pixel for pixel, not stretched from a decode at 1000 x 600.
+    for (const int y : {0, 601, 1199}) {
+        for (int x = 0; x < painted.width(); ++x)
+            QCOMPARE(painted.pixel(x, y), stripes.pixel(x, y));
+    }
 }
 
 QTEST_MAIN(TestPageBase)

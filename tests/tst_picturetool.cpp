@@ -162,8 +162,19 @@ void TestPictureTool::checkTellsFaultsApart_data()
     QTest::newRow("JPEG header claims 30000 x 30000")
         << "/top.jpg" << ForgedPictures::jpegClaiming(flat(QSize(64, 64)), 30000, 30000) << Status::OverBudget
         << "declares 30000 x 30000";
-    QTest::newRow("JPEG side over 16384") << "/top.jpg" << ForgedPictures::jpegClaiming(flat(QSize(64, 64)), 20000, 100)
-                                          << Status::OverBudget << "declares 20000 x 100";
+    QTest::newRow("JPEG 17000 x 10, long but small")
+        << "/top.jpg" << ForgedPictures::encoded(flat(QSize(17000, 10)), "JPEG") << Status::Stretched
+        << "17000 x 10: it will be";
+    QTest::newRow("BMP named jpg") << "/top.jpg" << ForgedPictures::encoded(flat(QSize(100, 60)), "BMP")
+                                   << Status::NotAPicture << "reads JPEG and PNG";
+    QTest::newRow("progressive JPEG of 3000 scans")
+        << "/top.jpg" << ForgedPictures::progressiveScans(4096, 4096, 3000) << Status::TooCostly
+        << "4096 x 4096 in 3000 scans: the work of 786";
+    QTest::newRow("PNG of 900 compressed texts")
+        << "/home_page.png" << ForgedPictures::pngWithCompressedText(900) << Status::TooCostly << "decoding holds";
+    QTest::newRow("PNG claiming a 1 GB chunk")
+        << "/top.jpg" << ForgedPictures::pngClaimingAHugeChunk() << Status::TooCostly
+        << "a chunk claims 1024 MB, more than the file holds";
     QTest::newRow("directory") << "/top.jpg" << QByteArray("/") << Status::Directory << "folder";
     QTest::newRow("no read permission") << "/top.jpg" << jpeg << Status::Unreadable << "cannot be read";
 }

@@ -25,7 +25,7 @@ private slots:
 
 private:
     // Waits until the window shows the page's picture; saves the screen when not.
-    bool waitForPage(X11Display &x, const QRect &frame, PageId page, int timeoutMs, QString *failure);
+    bool waitForPage(X11Display &x, const QRect &frame, int scale, PageId page, int timeoutMs, QString *failure);
 
     XvfbServer xvfb;
     QProcess guide;
@@ -81,14 +81,22 @@ void TestRealWindow::cleanup()
 
 void TestRealWindow::walk_data()
 {
+    QTest::addColumn<int>("scale");
     QTest::addColumn<QVector<Step>>("steps");
     QTest::addColumn<QStringList>("listRowsLogged");
 
-    QTest::newRow("model list") << QVector<Step>{
+    const QVector<Step> modelList{
         {ModelList, 5, 61}, {Next, 0, 81}, {Previous, 0, 61}, {Next, 0, 81}, {Home, 0, HomePageId},
-    } << QStringList{QStringLiteral("5")};
+    };
+    QTest::newRow("model list") << 1 << modelList << QStringList{QStringLiteral("5")};
+    // Under QT_SCALE_FACTOR=2, as a deployer sets it for a larger panel: the
+    // window, its hot-spots, list and buttons at twice their size.
+    QTest::newRow("model list at scale 2") << 2 << modelList << QStringList{QStringLiteral("5")};
+    QTest::newRow("question tree at scale 2") << 2 << QVector<Step>{
+        {QPoint(265, 456), 0, 14}, {QPoint(350, 340), 0, 15}, {QPoint(150, 335), 0, 18}, {Previous, 0, 15},
+    } << QStringList();
 
-    QTest::newRow("question tree") << QVector<Step>{
+    QTest::newRow("question tree") << 1 << QVector<Step>{
         {QPoint(265, 456), 0, 14},
         {QPoint(350, 340), 0, 15},
         {QPoint(150, 335), 0, 18},
@@ -102,10 +110,12 @@ void TestRealWindow::walk_data()
     } << QStringList();
 }
 
-bool TestRealWindow::waitForPage(X11Display &x, const QRect &frame, PageId page, int timeoutMs, QString *failure)
+bool TestRealWindow::waitForPage(X11Display &x, const QRect &frame, int scale, PageId page, int timeoutMs,
+                                 QString *failure)
 {
     const QString expected = pagePictures.at(page);
-    const QRect corner(frame.x() + TestPictures::CornerX, frame.bottom() + 1 - TestPictures::CornerFromBottom, 1, 1);
+    const QRect corner(frame.x() + TestPictures::CornerX * scale,
+                       frame.bottom() + 1 - TestPictures::CornerFromBottom * scale, 1, 1);
     QElapsedTimer waited;
     waited.start();
     QString shown;
@@ -126,10 +136,13 @@ bool TestRealWindow::waitForPage(X11Display &x, const QRect &frame, PageId page,
 
 void TestRealWindow::walk()
 {
+    QFETCH(int, scale);
     QFETCH(QVector<Step>, steps);
     QFETCH(QStringList, listRowsLogged);
 
-    guide.setProcessEnvironment(xvfb.environment());
+    QProcessEnvironment environment = xvfb.environment();
+    environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
+    guide.setProcessEnvironment(environment);
     guide.start(folder.filePath(QStringLiteral("quorvel-guide")), QStringList());
     QVERIFY(guide.waitForStarted(5000));
 
@@ -138,13 +151,13 @@ void TestRealWindow::walk()
     const unsigned long window = x.waitForWindow(Title, guide, 10000);
     QVERIFY2(window, guide.readAllStandardError().constData());
     const QRect frame = x.geometry(window);
-    QCOMPARE(frame.size(), QSize(1000, 600));
+    QCOMPARE(frame.size(), QSize(1000, 600) * scale);
 
     QString failure;
-    QVERIFY2(waitForPage(x, frame, StartPageId, 2000, &failure), qPrintable(failure));
-    QVERIFY2(waitForPage(x, frame, HomePageId, 6000, &failure), qPrintable(failure));
+    QVERIFY2(waitForPage(x, frame, scale, StartPageId, 2000, &failure), qPrintable(failure));
+    QVERIFY2(waitForPage(x, frame, scale, HomePageId, 6000, &failure), qPrintable(failure));
     for (const Step &step : steps) {
-        x.tap(frame.topLeft() + step.tap);
+        x.tap(frame.topLeft() + step.tap * scale);
         if (step.listRow > 0) {
             // The open list takes the keys, whatever has the focus.
             QTRY_VERIFY(x.viewableWindows() > 1);
@@ -152,7 +165,7 @@ void TestRealWindow::walk()
                 x.typeKey("Down");
             x.typeKey("Return");
         }
-        QVERIFY2(waitForPage(x, frame, step.reached, 2000, &failure), qPrintable(failure));
+        QVERIFY2(waitForPage(x, frame, scale, step.reached, 2000, &failure), qPrintable(failure));
     }
 
     x.closeWindow(window);

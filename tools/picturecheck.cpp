@@ -1,8 +1,10 @@
 #include "picturecheck.h"
 
 #include "guidepictures.h"
+#include "shell/picturecost.h"
 #include "shell/picturefile.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -100,24 +102,29 @@ Finding checkOne(const QString &folder, const QString &name)
         return finding;
     }
 
-    QImageReader reader(&file);
-    finding.format = QString::fromLatin1(reader.format());
-    finding.size = reader.size();
-    if (finding.format.isEmpty() || !finding.size.isValid()) {
+    // The bytes the guide would read, judged as the guide judges them.
+    const QByteArray bytes = file.read(PageBudget.fileBytes + 1);
+    const PictureCost cost = pictureCost(bytes, icon ? QSize() : PageSize, icon ? IconBudget : PageBudget);
+    finding.format = QString::fromLatin1(cost.format);
+    finding.size = cost.size;
+    if (cost.limit == PictureCost::NotJpegOrPng) {
         finding.status = Status::NotAPicture;
-        finding.message = QStringLiteral("not a picture the guide can read");
+        finding.message = QStringLiteral("not a picture the guide can read (it reads JPEG and PNG)");
         return finding;
     }
-    if (!withinPictureBudget(finding.size)) {
-        finding.status = Status::OverBudget;
-        finding.message
-            = QStringLiteral("declares %1, more than the guide decodes (%2 megapixels, %3 a side): shown blank")
-                  .arg(sizeText(finding.size))
-                  .arg(MaxPicturePixels / 1000000)
-                  .arg(MaxPictureSide);
+    if (!cost.withinBudget()) {
+        finding.status = cost.limit == PictureCost::Pixels ? Status::OverBudget : Status::TooCostly;
+        finding.message = QStringLiteral("%1: shown blank").arg(cost.tooMuch);
         return finding;
     }
 
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, cost.format);
+    reader.setAutoDetectImageFormat(false);
+    if (!icon)
+        reader.setScaledSize(PageSize);
     decoderWarnings.clear();
     const QtMessageHandler previous = qInstallMessageHandler(collectWarning);
     const QImage image = reader.read();
@@ -162,6 +169,7 @@ bool isFault(Status status)
     case Status::NotAPicture:
     case Status::Damaged:
     case Status::OverBudget:
+    case Status::TooCostly:
         return true;
     default:
         return false;
@@ -187,6 +195,8 @@ QString statusName(Status status)
         return QStringLiteral("damaged");
     case Status::OverBudget:
         return QStringLiteral("over-budget");
+    case Status::TooCostly:
+        return QStringLiteral("too-costly");
     case Status::Stretched:
         return QStringLiteral("stretched");
     case Status::Scaled:

@@ -17,6 +17,7 @@ enum class Status {
     NotAPicture,
     Damaged, // decodes only in part
     OverBudget, // declares more pixels than the guide will decode
+    TooCostly, // too much work or memory to decode: scans, compressed text, file size
     Stretched, // a page picture not of the page's shape
     Scaled, // a page picture of the page's shape at another size
     OtherFormat, // e.g. PNG data behind a .jpg name; the guide still shows it

@@ -1,6 +1,7 @@
 #include "forgedpictures.h"
 
 #include <QBuffer>
+#include <QImage>
 
 namespace {
 
@@ -10,6 +11,11 @@ QByteArray bigEndian(quint32 value, int length = 4)
     for (int i = length - 1; i >= 0; --i)
         bytes += char(value >> (8 * i));
     return bytes;
+}
+
+QByteArray segment(quint8 marker, const QByteArray &body)
+{
+    return QByteArray(1, '\xff') + char(marker) + bigEndian(quint32(body.size() + 2), 2) + body;
 }
 
 } // namespace
@@ -62,6 +68,70 @@ QByteArray jpegClaiming(const QImage &image, quint16 width, quint16 height)
     // Marker, segment length, sample precision, then height and width.
     bytes.replace(frame + 5, 4, bigEndian(height, 2) + bigEndian(width, 2));
     return bytes;
+}
+
+QByteArray progressiveScans(int width, int height, int scans)
+{
+    QByteArray jpeg("\xff\xd8", 2);
+    jpeg += segment(0xdb, QByteArray(1, '\0') + QByteArray(64, '\1'));
+    jpeg += segment(0xc2,
+                    QByteArray(1, '\x08') + bigEndian(quint32(height), 2) + bigEndian(quint32(width), 2)
+                        + QByteArray::fromHex("01011100"));
+    // Each table holds one code, a single 0 bit: DC difference 0, and an
+    // end-of-band run of 2^14 and more blocks.
+    const QByteArray oneCode = QByteArray(1, '\1') + QByteArray(15, '\0');
+    jpeg += segment(0xc4, QByteArray(1, '\x00') + oneCode + QByteArray(1, '\x00'));
+    jpeg += segment(0xc4, QByteArray(1, '\x10') + oneCode + QByteArray(1, '\xe0'));
+    const int blocks = ((width + 7) / 8) * ((height + 7) / 8);
+    jpeg += segment(0xda, QByteArray::fromHex("010100000000")) + QByteArray((blocks + 7) / 8, '\0');
+
+    // Runs of 32,767 blocks, 15 bits each: a 0, then fourteen 1s.
+    QByteArray data;
+    quint32 bits = 0;
+    int pending = 0;
+    for (int run = 0; run < (blocks + 32766) / 32767; ++run) {
+        bits = (bits << 15) | 0x3fff;
+        for (pending += 15; pending >= 8; pending -= 8) {
+            data += char(bits >> (pending - 8));
+            if (quint8(data.back()) == 0xff)
+                data += '\0';
+        }
+    }
+    if (pending > 0) {
+        data += char((bits << (8 - pending)) | (0xff >> pending));
+        if (quint8(data.back()) == 0xff)
+            data += '\0';
+    }
+    const QByteArray scan = segment(0xda, QByteArray::fromHex("010100013f00")) + data;
+    for (int i = 1; i < scans; ++i)
+        jpeg += scan;
+    return jpeg + QByteArray("\xff\xd9", 2);
+}
+
+QByteArray pngWithCompressedText(int count)
+{
+    QImage image(100, 60, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+
+    // Keyword, its end, compression method 0, then zlib data without Qt's
+    // length prefix.
+    const QByteArray text = qCompress(QByteArray(1 << 20, 'a'), 9).mid(4);
+    QByteArray chunks;
+    for (int i = 0; i < count; ++i)
+        chunks += pngChunk("zTXt", "note" + QByteArray::number(i) + QByteArray(2, '\0') + text);
+    // Before the image data, where the reader meets them first.
+    const int data = png.indexOf("IDAT") - 4;
+    return png.left(data) + chunks + png.mid(data);
+}
+
+QByteArray pngClaimingAHugeChunk()
+{
+    const QByteArray header = bigEndian(16) + bigEndian(10) + QByteArray::fromHex("0806000000");
+    return QByteArray::fromHex("89504e470d0a1a0a") + pngChunk("IHDR", header) + bigEndian(1u << 30) + "tEXt" + "note";
 }
 
 } // namespace ForgedPictures

@@ -64,7 +64,7 @@ bool XvfbServer::start(QString *error)
     // accepts connections.
     server.start(QStringLiteral("Xvfb"),
                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
-                  QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+                  QStringLiteral("2048x1280x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
     if (!server.waitForStarted(5000)) {
         *error = QStringLiteral("Xvfb does not start; the xvfb package has it");
         return false;
