@@ -14,6 +14,7 @@
 #include <QImageReader>
 #include <QPointer>
 #include <QTest>
+#include <QThread>
 #include <QWindow>
 
 #include <functional>
@@ -127,6 +128,17 @@ private:
     bool seen = false;
 };
 
+// A page decodes a file changed within the last second again at every paint
+// (its times may not show a change made within the file system's clock
+// tick). A site's pictures are older than that; so are the bench's before a
+// press or hover is measured.
+void settleFiles(const Guide &guide)
+{
+    constexpr int SettledMs = 1100;
+    if (guide.fileChanged.isValid() && guide.fileChanged.elapsed() < SettledMs)
+        QThread::msleep(SettledMs - guide.fileChanged.elapsed());
+}
+
 // Untimed: the window on a page, painted, nothing pending.
 bool showPage(Guide &guide, PageId id)
 {
@@ -149,6 +161,7 @@ void pressTo(benchmark::State &state, Guide &guide, PageId id, bool withPicture)
     }
     const QPoint point = button->rect.center();
     QWindow *window = guide.window->windowHandle();
+    settleFiles(guide);
     for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores): the benchmark loop
         // Untimed: the page before, with the pointer resting on the button.
         if (!showPage(guide, from)) {
@@ -191,11 +204,13 @@ void press(benchmark::State &state, Guide &guide, PageId id)
     // The page pressed on shows a photo as large as the new page's.
     QFile before(guide.pictures[from]);
     const QString kept = before.fileName() + QStringLiteral(".kept");
+    guide.fileChanged.start();
     if (!before.rename(kept) || !QFile::copy(alike, guide.pictures[from])) {
         state.SkipWithError("the picture of the page before could not be replaced");
         return;
     }
     pressTo(state, guide, id, true);
+    guide.fileChanged.start();
     if (!QFile::remove(guide.pictures[from]) || !QFile::rename(kept, guide.pictures[from]))
         state.SkipWithError("the picture of the page before could not be put back");
 }
@@ -206,6 +221,7 @@ void pressWithoutPicture(benchmark::State &state, Guide &guide, PageId id)
 {
     QFile picture(guide.pictures[id]);
     const QString hidden = picture.fileName() + QStringLiteral(".hidden");
+    guide.fileChanged.start();
     if (!picture.rename(hidden)) {
         state.SkipWithError("the picture could not be moved away");
         return;
@@ -215,6 +231,7 @@ void pressWithoutPicture(benchmark::State &state, Guide &guide, PageId id)
         state.SkipWithError("the page before shows the same picture");
     else
         pressTo(state, guide, id, false);
+    guide.fileChanged.start();
     if (!picture.rename(guide.pictures[id]))
         state.SkipWithError("the picture could not be put back");
 }
@@ -229,6 +246,7 @@ void hover(benchmark::State &state, Guide &guide, PageId id)
         state.SkipWithError("the page has no button");
         return;
     }
+    settleFiles(guide);
     if (!showPage(guide, id)) {
         state.SkipWithError("the page was not painted");
         return;

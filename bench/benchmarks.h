@@ -5,6 +5,7 @@
 #include "shell/picturefile.h"
 #include "tools/guidesurvey.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QImage>
 #include <QSize>
@@ -28,6 +29,8 @@ struct Guide
     // For sizedPages: another photo of the page's size, which the page a press
     // starts on shows meanwhile, as on a guide whose photos are all that large.
     QHash<PageId, QString> photosAlike;
+    // Since the bench last moved or replaced a picture file; see settleFiles().
+    QElapsedTimer fileChanged;
 };
 
 // One page of every class, the busiest of its kind where a class has several.

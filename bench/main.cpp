@@ -108,6 +108,7 @@ int main(int argc, char *argv[])
             return 1;
         guide.photosAlike.insert(sized.id, alike);
     }
+    guide.fileChanged.start();
 
     Basewidget window;
     guide.window = &window;
