@@ -3,7 +3,10 @@
 
 #include "shell/pageid.h"
 #include "shell/picturefile.h"
+#include "tools/guidesurvey.h"
 
+#include <QElapsedTimer>
+#include <QHash>
 #include <QImage>
 #include <QSize>
 #include <QStringList>
@@ -15,13 +18,19 @@ class Basewidget;
 // the report reads each result back by name().
 namespace Benchmarks {
 
-// The real window, rendered into frame as its pages are painted.
+// The real window, rendered into frame to check what it shows.
 struct Guide
 {
     Basewidget *window = nullptr;
     QImage frame;
     QVector<QString> pictures; // by page id, full paths
     QStringList icons;
+    QVector<GuideSurvey::Page> pages; // by page id: where each button leads
+    // For sizedPages: another photo of the page's size, which the page a press
+    // starts on shows meanwhile, as on a guide whose photos are all that large.
+    QHash<PageId, QString> photosAlike;
+    // Since the bench last moved or replaced a picture file; see settleFiles().
+    QElapsedTimer fileChanged;
 };
 
 // One page of every class, the busiest of its kind where a class has several.
@@ -41,9 +50,24 @@ constexpr int Repetitions = 9;
 // The name a benchmark of a page runs under: "switch/3".
 QString name(const char *kind, PageId id);
 
+// Pressed at a device pixel ratio of 2, in a run of their own: the home page,
+// and the type page whose 2000 x 1200 picture is then drawn pixel for pixel.
+inline constexpr PageId scaleTwoPages[] = {1, 132};
+
 // Registers every benchmark of classPages and sizedPages with Google Benchmark:
 // the kinds in benchmarks.cpp's tables, each on every page of its list.
 void registerAll(Guide &guide);
+
+// Registers only the press and hover of scaleTwoPages, with their floors.
+void registerScaleTwo(Guide &guide);
+
+// The page and button a visitor presses to reach a page: the first in page
+// order that leads there. Null for a page no button leads to (the start page).
+const GuideSurvey::Button *buttonTo(const Guide &guide, PageId target, PageId *from = nullptr);
+
+// The button a hover benchmark points at: the page's first hot-spot, or on a
+// page without one its first navigation button. Null when it shows no button.
+const GuideSurvey::Button *hoverButton(const Guide &guide, PageId id);
 
 // The soak: page after page, every id in turn, each asked for through the
 // event loop as a press would, and each painted by the event loop before the next.

@@ -17,6 +17,7 @@
 #include <QLoggingCategory>
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -59,6 +60,11 @@ int main(int argc, char *argv[])
     // The benchmarks run without a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt reads its scale once, as the application is built: the rows at scale 2
+    // run in a process of their own.
+    const bool scaleTwo = argc == 3 && std::strcmp(argv[1], "--scale-two") == 0;
+    if (scaleTwo)
+        qputenv("QT_SCALE_FACTOR", "2");
     QApplication app(argc, argv);
     // The home page logs each change of its model list, which the survey makes.
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
@@ -67,6 +73,7 @@ int main(int argc, char *argv[])
     if (arguments.size() == 4 && arguments[1] == QLatin1String("--start-up-files"))
         return writeStartUpFiles(arguments[2], arguments[3]);
     const int startUpOption = arguments.indexOf(QStringLiteral("--start-up"));
+    const int scaleTwoOption = arguments.indexOf(QStringLiteral("--scale-two-results"));
 
     // Every repetition of every benchmark in a random order, so that a burst of
     // load from elsewhere on the machine falls on a row and its floor alike.
@@ -86,7 +93,8 @@ int main(int argc, char *argv[])
     Report::Inputs report;
     Benchmarks::Guide guide;
     guide.frame = QImage(PageSize, QImage::Format_RGB32);
-    for (const GuideSurvey::Page &page : GuideSurvey::survey()) {
+    guide.pages = GuideSurvey::survey();
+    for (const GuideSurvey::Page &page : guide.pages) {
         guide.pictures << folder + page.picture;
         report.pageClasses << page.pageClass;
     }
@@ -95,7 +103,12 @@ int main(int argc, char *argv[])
     for (const Benchmarks::SizedPage &sized : Benchmarks::sizedPages) {
         if (!BenchPictures::saveJpeg(BenchPictures::photo(sized.size, sized.id), guide.pictures[sized.id]))
             return 1;
+        const QString alike = guide.pictures[sized.id] + QStringLiteral(".alike");
+        if (!BenchPictures::saveJpeg(BenchPictures::photo(sized.size, sized.id + PageCount), alike))
+            return 1;
+        guide.photosAlike.insert(sized.id, alike);
     }
+    guide.fileChanged.start();
 
     Basewidget window;
     guide.window = &window;
@@ -105,9 +118,17 @@ int main(int argc, char *argv[])
         return 1;
     }
 
+    MedianReporter results;
+    if (scaleTwo) {
+        std::fprintf(stderr, "Running the benchmarks at device pixel ratio %g...\n", window.devicePixelRatioF());
+        Benchmarks::registerScaleTwo(guide);
+        benchmark::RunSpecifiedBenchmarks(&results);
+        benchmark::Shutdown();
+        return Report::writeScaleTwo(results, window.devicePixelRatioF(), arguments[2]) ? 0 : 1;
+    }
+
     std::fprintf(stderr, "Running the benchmarks...\n");
     Benchmarks::registerAll(guide);
-    MedianReporter results;
     benchmark::RunSpecifiedBenchmarks(&results);
     benchmark::Shutdown();
 
@@ -115,7 +136,10 @@ int main(int argc, char *argv[])
     report.memory = Benchmarks::switchThroughEventLoop(window, MemorySwitches);
 
     report.results = &results;
+    report.guide = &guide;
     report.startUpFile = startUpOption > 0 ? arguments.value(startUpOption + 1) : QString();
+    report.scaleTwoFile = scaleTwoOption > 0 ? arguments.value(scaleTwoOption + 1) : QString();
+    report.devicePixelRatio = window.devicePixelRatioF();
     Report::print(report);
     return 0;
 }

@@ -16,6 +16,7 @@ public:
 
     // In milliseconds; negative when the benchmark did not run or failed.
     double medianMs(const std::string &name) const;
+    const std::map<std::string, double> &all() const { return medians; }
 
 private:
     std::map<std::string, double> medians;

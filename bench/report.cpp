@@ -8,7 +8,12 @@
 
 #include <QFile>
 #include <QSysInfo>
+#include <QTextStream>
 #include <QThread>
+
+#include <functional>
+#include <map>
+#include <utility>
 
 namespace Report {
 
@@ -75,6 +80,85 @@ QString mb(double value)
     return value < 0 ? QStringLiteral("-") : QString::number(value, 'f', 1) + QStringLiteral(" MB");
 }
 
+// Results of the run at scale 2, as writeScaleTwo() wrote them: the device
+// pixel ratio on the first line, then a name and milliseconds a line.
+struct ScaleTwo
+{
+    double devicePixelRatio = -1;
+    std::map<std::string, double> medians;
+};
+
+ScaleTwo readScaleTwo(const QString &path)
+{
+    ScaleTwo run;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return run;
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    for (const QByteArray &line : lines) {
+        const QList<QByteArray> fields = line.split('\t');
+        if (fields.size() != 2)
+            continue;
+        if (fields[0] == "device pixel ratio")
+            run.devicePixelRatio = fields[1].toDouble();
+        else
+            run.medians[fields[0].toStdString()] = fields[1].toDouble();
+    }
+    return run;
+}
+
+QString loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("unknown");
+    const QList<QByteArray> fields = file.readAll().split(' ');
+    return fields.size() < 3 ? QStringLiteral("unknown")
+                             : QString::fromLatin1(fields[0] + ", " + fields[1] + ", " + fields[2]);
+}
+
+double pressTarget(PageId id)
+{
+    for (const PageId busy : Targets::BusyPages) {
+        if (busy == id)
+            return Targets::BusyPagePressOfFloor;
+    }
+    return Targets::PressOfFloor;
+}
+
+// The press and hover of one page, each beside its floor and target; from
+// the medians of whichever run measured them.
+class PageRows
+{
+public:
+    using Result = std::function<double(const char *kind)>;
+
+    explicit PageRows(Result result)
+        : result(std::move(result))
+    {
+    }
+
+    QStringList press(PageId id) const
+    {
+        const double time = result("press");
+        const double floor = result("press floor");
+        const double target = pressTarget(id);
+        return {ms(time), ms(floor), ratio(time, floor), QStringLiteral("<= %1").arg(target),
+                time < 0 ? QStringLiteral("-") : verdict(time <= target * floor)};
+    }
+
+    QStringList hover() const
+    {
+        const double time = result("hover");
+        const double floor = result("hover floor");
+        return {ms(time), ms(floor), ratio(time, floor), QStringLiteral("<= %1").arg(Targets::HoverOfDecode),
+                time < 0 ? QStringLiteral("-") : verdict(time <= Targets::HoverOfDecode * floor)};
+    }
+
+private:
+    Result result;
+};
+
 class Printer
 {
 public:
@@ -84,14 +168,19 @@ public:
     }
 
     void header();
-    void switches();
-    void repaints();
+    void presses();
+    void hovers();
     void largePictures();
+    void scaleTwo();
     void startUp();
     void memory();
 
 private:
     double result(const char *kind, PageId id) const { return inputs.results->medianMs(name(kind, id)); }
+    PageRows rows(PageId id) const
+    {
+        return PageRows([this, id](const char *kind) { return result(kind, id); });
+    }
     static std::string name(const char *kind, PageId id) { return Benchmarks::name(kind, id).toStdString(); }
     QString pageLabel(PageId id) const
     {
@@ -104,85 +193,101 @@ private:
 
 void Printer::header()
 {
-    table.line(QStringLiteral("Quorvel guide benchmark: Release build, Qt %1, offscreen platform")
-                   .arg(QLatin1String(qVersion())));
-    table.line(QStringLiteral("Machine: %1, %2 cores; %3, Linux %4")
+    table.line(
+        QStringLiteral("Quorvel guide benchmark: Release build, Qt %1, offscreen platform, device pixel ratio %2")
+            .arg(QLatin1String(qVersion()))
+            .arg(inputs.devicePixelRatio));
+    table.line(QStringLiteral("Machine: %1, %2 cores; %3, Linux %4; load average %5 at the end")
                    .arg(cpuName())
                    .arg(QThread::idealThreadCount())
-                   .arg(QSysInfo::prettyProductName(), QSysInfo::kernelVersion()));
+                   .arg(QSysInfo::prettyProductName(), QSysInfo::kernelVersion(), loadAverage()));
     table.line(QStringLiteral("Times are medians of %1 repetitions, all benchmarks' repetitions run in a random order; "
                               "each floor is measured in this run.")
                    .arg(Benchmarks::Repetitions));
 }
 
-void Printer::switches()
+void Printer::presses()
 {
-    table.heading(QStringLiteral("Page switch to painted page, 1000 x 600 pictures. Floor: its picture and the three "
-                                 "icons, decoded with a plain QImageReader"),
-                  {QStringLiteral("switch"), QStringLiteral("floor"), QStringLiteral("ratio"), QStringLiteral("target"),
-                   QString(), QStringLiteral("no picture")});
+    table.heading(QStringLiteral("A press on the button that leads to the page (QTest through the window), until the "
+                                 "new page has painted; 1000 x 600 pictures.\nFloor: the new page's picture decoded "
+                                 "at the page's size in device pixels, and the three icons, with a plain QImageReader"),
+                  {QStringLiteral("from"), QStringLiteral("press"), QStringLiteral("floor"), QStringLiteral("ratio"),
+                   QStringLiteral("target"), QString(), QStringLiteral("no picture"), QStringLiteral("build"),
+                   QStringLiteral("unparented"), QStringLiteral("least")});
     for (const PageId id : Benchmarks::classPages) {
-        const double time = result("switch", id);
-        const double floor = result("switch floor", id);
-        table.row({pageLabel(id), ms(time), ms(floor), ratio(time, floor),
-                   QStringLiteral("<= %1").arg(Targets::SwitchOfFloor),
-                   verdict(time > 0 && time <= Targets::SwitchOfFloor * floor),
-                   ms(result("switch without picture", id))});
+        PageId from = NoPageId;
+        const GuideSurvey::Button *button = nullptr;
+        if (inputs.guide)
+            button = Benchmarks::buttonTo(*inputs.guide, id, &from);
+        const QString role = button && button->role == QLatin1String("hot-spot") ? QStringLiteral("spot")
+            : button                                                             ? button->role
+                                                                                 : QString();
+        const QString origin = button ? QStringLiteral("%1 %2").arg(from).arg(role) : QStringLiteral("none");
+        const double build = result("build", id);
+        const double least = build < 0 ? -1 : result("hover floor", id) + build;
+        table.row(QStringList{pageLabel(id), origin} + rows(id).press(id)
+                  + QStringList{ms(result("press without picture", id)), ms(build), ms(result("build unparented", id)),
+                                ratio(least, result("press floor", id))});
     }
-    table.line(
-        QStringLiteral("(no picture: the same switch with the picture file moved away, the page built and painted "
-                       "without its decode)"));
+    table.line(QStringLiteral(
+        "(from: the page pressed on and its button, spot a hot-spot; none leads to the start page. no picture: the "
+        "same press with "
+        "the new page's picture moved away.\n build: the new page built as the window builds it, up to the polish "
+        "show() does, and deleted, unpainted; unparented: the same without the window as parent.\n least: the "
+        "picture's decode plus build, over the floor: what a press costs at the least while pages are built so)"));
 }
 
-void Printer::repaints()
+void Printer::hovers()
 {
-    table.heading(
-        QStringLiteral("Repaint of a shown page, what a hover costs. Floor: one decode of its picture at page size"),
-        {QStringLiteral("repaint"), QStringLiteral("floor"), QStringLiteral("ratio")});
+    table.heading(QStringLiteral("The pointer onto a button (QTest through the window), until the button has painted. "
+                                 "Floor: one decode of the page's picture at the page's size in device pixels"),
+                  {QStringLiteral("button"), QStringLiteral("hover"), QStringLiteral("floor"), QStringLiteral("ratio"),
+                   QStringLiteral("target")});
     for (const PageId id : Benchmarks::classPages) {
-        const double time = result("repaint", id);
-        const double floor = result("repaint floor", id);
-        table.row({pageLabel(id), ms(time), ms(floor), ratio(time, floor)});
+        const GuideSurvey::Button *button = inputs.guide ? Benchmarks::hoverButton(*inputs.guide, id) : nullptr;
+        table.row(QStringList{pageLabel(id), button ? button->role : QStringLiteral("none")} + rows(id).hover());
     }
+    table.line(QStringLiteral("(button: the page's first hot-spot, or its first navigation button where it has no "
+                              "hot-spot; the start page shows none)"));
 }
 
 void Printer::largePictures()
 {
-    table.heading(QStringLiteral("Larger pictures. Floor: decoding the file straight to 1000 x 600; "
-                                 "full: decoding it at its own size"),
-                  {QStringLiteral("time"), QStringLiteral("floor"), QStringLiteral("ratio"), QStringLiteral("full"),
-                   QStringLiteral("of full"), QStringLiteral("targets")});
+    table.heading(QStringLiteral("Larger pictures on type pages: press and hover as above, the page pressed on "
+                                 "showing another photo of the same size. full: decoding the picture at its own size"),
+                  {QStringLiteral("time"), QStringLiteral("floor"), QStringLiteral("ratio"), QStringLiteral("target"),
+                   QString(), QStringLiteral("full"), QStringLiteral("of full")});
     for (const Benchmarks::SizedPage &sized : Benchmarks::sizedPages) {
-        const double floor = result("decode to page size", sized.id);
         const double full = result("decode in full", sized.id);
-        for (const char *kind : {"switch", "repaint"}) {
-            const double time = result(kind, sized.id);
-            QStringList cells = {QStringLiteral("%1 x %2, page %3 %4")
-                                     .arg(sized.size.width())
-                                     .arg(sized.size.height())
-                                     .arg(sized.id)
-                                     .arg(QLatin1String(kind)),
-                                 ms(time),
-                                 ms(floor),
-                                 ratio(time, floor),
-                                 ms(full),
-                                 ratio(time, full)};
-            if (sized.size.width() >= 4000) {
-                QStringList missed;
-                if (!(time > 0 && time <= Targets::LargePictureOfFloor * floor))
-                    missed << QStringLiteral("ratio");
-                if (!(time > 0 && time <= Targets::LargePictureOfFullDecode * full))
-                    missed << QStringLiteral("of full");
-                cells
-                    << QStringLiteral("%1, %2").arg(Targets::LargePictureOfFloor).arg(Targets::LargePictureOfFullDecode)
-                    << (missed.isEmpty() ? verdict(true) : verdict(false) + QStringLiteral(": ") + missed.join(", "));
-            }
-            table.row(cells);
-        }
+        const QString size
+            = QStringLiteral("%1 x %2, page %3").arg(sized.size.width()).arg(sized.size.height()).arg(sized.id);
+        table.row(QStringList(size + QStringLiteral(" press")) + rows(sized.id).press(sized.id)
+                  + QStringList{ms(full), ratio(result("press", sized.id), full)});
+        table.row(QStringList(size + QStringLiteral(" hover")) + rows(sized.id).hover()
+                  + QStringList{ms(full), ratio(result("hover", sized.id), full)});
     }
-    table.line(QStringLiteral("(targets at 4000 x 3000: ratio at most %1, and at most %2 of the full decode)")
-                   .arg(Targets::LargePictureOfFloor)
-                   .arg(Targets::LargePictureOfFullDecode));
+}
+
+void Printer::scaleTwo()
+{
+    const ScaleTwo run = readScaleTwo(inputs.scaleTwoFile);
+    table.heading(QStringLiteral("At scale 2 (QT_SCALE_FACTOR=2), in a run of its own just before this one: press and "
+                                 "hover as above, the floors at 2000 x 1200"),
+                  {QStringLiteral("time"), QStringLiteral("floor"), QStringLiteral("ratio"), QStringLiteral("target")});
+    if (run.medians.empty()) {
+        table.line(QStringLiteral("not measured: ./guide bench runs it first"));
+        return;
+    }
+    for (const PageId id : Benchmarks::scaleTwoPages) {
+        const PageRows pageRows([&run, id](const char *kind) {
+            const auto found = run.medians.find(Benchmarks::name(kind, id).toStdString());
+            return found == run.medians.end() ? -1.0 : found->second;
+        });
+        table.row(QStringList(pageLabel(id) + QStringLiteral(" press")) + pageRows.press(id));
+        table.row(QStringList(pageLabel(id) + QStringLiteral(" hover")) + pageRows.hover());
+    }
+    table.line(QStringLiteral("(device pixel ratio %1 in that run; page 132's picture is 2000 x 1200)")
+                   .arg(run.devicePixelRatio));
 }
 
 void Printer::startUp()
@@ -231,11 +336,24 @@ void print(const Inputs &inputs)
 {
     Printer printer(inputs);
     printer.header();
-    printer.switches();
-    printer.repaints();
+    printer.presses();
+    printer.hovers();
     printer.largePictures();
+    printer.scaleTwo();
     printer.startUp();
     printer.memory();
+}
+
+bool writeScaleTwo(const MedianReporter &results, double devicePixelRatio, const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate))
+        return false;
+    QTextStream out(&file);
+    out << "device pixel ratio\t" << devicePixelRatio << '\n';
+    for (const auto &median : results.all())
+        out << QString::fromStdString(median.first) << '\t' << QString::number(median.second, 'g', 6) << '\n';
+    return out.status() == QTextStream::Ok;
 }
 
 } // namespace Report
