@@ -1,6 +1,7 @@
 #include "x11display.h"
 
 #include <QElapsedTimer>
+#include <QImageReader>
 #include <QTest>
 #include <QVector>
 
@@ -209,4 +210,28 @@ void X11Display::closeWindow(unsigned long window)
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display, window, False, NoEventMask, &event);
     XSync(display, False);
+}
+
+double distanceFromPicture(const QImage &screen, const QString &path)
+{
+    QImageReader reader(path);
+    reader.setScaledSize(QSize(1000, 600));
+    const QImage expected = reader.read();
+    if (expected.isNull() || screen.size() != expected.size())
+        return 255;
+    const QRect modelList(564, 106, 295, 39);
+    const QRect buttons(850, 0, 150, 50);
+    qint64 total = 0;
+    int samples = 0;
+    for (int y = 5; y < 600; y += 10) {
+        for (int x = 5; x < 1000; x += 10) {
+            if (modelList.contains(x, y) || buttons.contains(x, y))
+                continue;
+            const QRgb a = screen.pixel(x, y);
+            const QRgb b = expected.pixel(x, y);
+            total += qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b));
+            samples += 3;
+        }
+    }
+    return double(total) / samples;
 }

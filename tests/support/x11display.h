@@ -73,4 +73,9 @@ private:
     bool xtest = false;
 };
 
+// How far a grab of the guide's window is from the picture file at path, drawn
+// over the whole window: the mean difference of a channel, 0 to 255, where no
+// page lays a button or the model list. 255 when the file cannot be read.
+double distanceFromPicture(const QImage &screen, const QString &path);
+
 #endif
