@@ -96,7 +96,7 @@ cat >"$SRC/src/3rdparty/wintab/wintab.h" <<'SHIM'
 #endif
 SHIM
 
-# qmake's win32-g++ spec calls ${CROSS_COMPILE}gcc and g++: those names lead
+# qmake's win32-g++ mkspec calls ${CROSS_COMPILE}gcc and g++: those names lead
 # to the posix-thread compilers here (the win32-thread ones lack std::thread
 # and std::mutex, which Qt uses), without changing the system's alternatives.
 mkdir -p "$WORK/bin"
