@@ -53,16 +53,16 @@ struct KindOfPages
     Catalogue::PageKind kind;
 };
 
-// The question tree: the first question (14), the choice between series or by
-// type (15..17), then the code groups of each series (18..22).
+// The question tree: the first question, the choice between series or by type,
+// then the code groups of each series.
 // clang-format off
 const KindOfPages kinds[] = {
     {StartPageId, StartPageId, Catalogue::PageKind::Start},
     {HomePageId, HomePageId, Catalogue::PageKind::Home},
-    {2, 13, Catalogue::PageKind::Feature},
-    {14, 14, Catalogue::PageKind::Question},
-    {15, 17, Catalogue::PageKind::Choice},
-    {18, 22, Catalogue::PageKind::CodeGroup},
+    {FirstFeaturePage, LastFeaturePage, Catalogue::PageKind::Feature},
+    {FirstQuestionPage, FirstQuestionPage, Catalogue::PageKind::Question},
+    {GroupChoicePage, SecondCataloguePage, Catalogue::PageKind::Choice},
+    {FirstGroupPage, LastGroupPage, Catalogue::PageKind::CodeGroup},
     {Catalogue::FirstResultPage, Catalogue::LastResultPage, Catalogue::PageKind::Result},
     {Catalogue::FirstModelPage, Catalogue::LastModelPage, Catalogue::PageKind::Model},
     {Catalogue::FirstDetailPage, Catalogue::LastDetailPage, Catalogue::PageKind::Detail},
