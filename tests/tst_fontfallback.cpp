@@ -35,7 +35,7 @@ void TestFontFallback::initTestCase()
 {
     QApplication::setFont(guideFont());
     window = new Basewidget;
-    GuideTest::showHome(*window);
+    QVERIFY(GuideTest::showHome(*window));
     list = window->findChild<QComboBox *>();
     QVERIFY(list);
 }

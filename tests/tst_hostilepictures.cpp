@@ -218,7 +218,7 @@ void TestHostilePictures::initTestCase()
 {
     TestPictures::writeAll();
     window = new Basewidget;
-    GuideTest::showHome(*window);
+    QVERIFY(GuideTest::showHome(*window));
 }
 
 void TestHostilePictures::cleanupTestCase()

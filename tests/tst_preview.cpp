@@ -108,7 +108,7 @@ void TestPreview::init()
 {
     window = new Basewidget;
     preview = new Preview(folder.path(), window);
-    GuideTest::showHome(*window);
+    QVERIFY(GuideTest::showHome(*window));
 }
 
 void TestPreview::cleanup()

@@ -112,7 +112,7 @@ void TestTouch::initTestCase()
 {
     TestPictures::writeAll();
     window = new Basewidget;
-    GuideTest::showHome(*window);
+    QVERIFY(GuideTest::showHome(*window));
 }
 
 void TestTouch::cleanupTestCase()

@@ -155,8 +155,9 @@ Edge chooseRow(Basewidget &window, PageId page, int row)
 Edge waitOutStart(Basewidget &window)
 {
     const PageLog shown(&window);
-    skipStartDelay(window);
-    return {StartPageId, shownPageId(window), QStringLiteral("start delay"), int(shown.entries.size())};
+    const bool home = skipStartDelay(window);
+    return {StartPageId, home ? shownPageId(window) : NoPageId, QStringLiteral("start delay"),
+            int(shown.entries.size())};
 }
 
 } // namespace

@@ -27,11 +27,11 @@ constexpr QPoint HomeButton(975, 25);
 // Shows the window and waits until the home page is on it, the start picture
 // cut short. False, with the test failed, when it does not come within 5 s:
 // QVERIFY(showHome(window)) stops the caller too.
-bool showHome(Basewidget &window);
+Q_REQUIRED_RESULT bool showHome(Basewidget &window);
 
 // Cuts the start picture short, as closing the window would, so that the end
 // of the delay cannot replace a page in the middle of a test. False as above.
-bool skipStartDelay(Basewidget &window);
+Q_REQUIRED_RESULT bool skipStartDelay(Basewidget &window);
 
 // The class name of the page on show, "QuorvelLayer4" and so on.
 QByteArray pageClass(const Basewidget &window);
