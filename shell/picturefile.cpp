@@ -39,7 +39,7 @@ QString pictureName(const QString &path)
     return path.mid(pictureFile("").size());
 }
 
-bool readPictureBytes(const QString &path, QByteArray *bytes)
+bool readPictureBytes(const QString &path, QByteArray *bytes, const PictureBudget &budget)
 {
     QFile file;
 #ifdef Q_OS_UNIX
@@ -60,7 +60,7 @@ bool readPictureBytes(const QString &path, QByteArray *bytes)
 #endif
     // One byte more than the budget tells a file that is too large, even one
     // that grows while it is read.
-    *bytes = file.read(PageBudget.fileBytes + 1);
+    *bytes = file.read(budget.fileBytes + 1);
     return true;
 }
 
@@ -82,5 +82,5 @@ QImage decodePicture(const QByteArray &bytes, QSize size, const PictureBudget &b
 QImage readPicture(const QString &path, QSize size, const PictureBudget &budget)
 {
     QByteArray bytes;
-    return readPictureBytes(path, &bytes) ? decodePicture(bytes, size, budget) : QImage();
+    return readPictureBytes(path, &bytes, budget) ? decodePicture(bytes, size, budget) : QImage();
 }

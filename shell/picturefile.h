@@ -30,10 +30,10 @@ constexpr int NavigationIconBox = 50;
 // more than the budget.
 QImage readPicture(const QString &path, QSize size = QSize(), const PictureBudget &budget = PageBudget);
 
-// The file's bytes, up to a byte more than a page's budget, when it is a
-// regular file; a
-// fifo or a device is never opened for reading, so it cannot stall the guide.
-bool readPictureBytes(const QString &path, QByteArray *bytes);
+// The file's bytes, up to a byte more than the budget's file size, when it is
+// a regular file; a fifo or a device is never opened for reading, so it
+// cannot stall the guide.
+bool readPictureBytes(const QString &path, QByteArray *bytes, const PictureBudget &budget = PageBudget);
 
 // Decodes bytes already read, as readPicture() does; the format is told by
 // the content alone.
