@@ -24,6 +24,7 @@
 #include <QTest>
 
 #ifdef Q_OS_UNIX
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -178,6 +179,10 @@ void TestPictureTool::checkTellsFaultsApart_data()
         << "/top.jpg" << ForgedPictures::pngClaimingAHugeChunk() << Status::TooCostly
         << "a chunk claims 1024 MB, more than the file holds";
     QTest::newRow("directory") << "/top.jpg" << QByteArray("/") << Status::Directory << "folder";
+#ifdef Q_OS_UNIX
+    // "|" stands for a FIFO in the picture's place, which no one writes.
+    QTest::newRow("FIFO") << "/top.jpg" << QByteArray("|") << Status::Unreadable << "not a plain file";
+#endif
     QTest::newRow("no read permission") << "/top.jpg" << jpeg << Status::Unreadable << "cannot be read";
 }
 
@@ -192,12 +197,16 @@ void TestPictureTool::checkTellsFaultsApart()
     const QString path = folder.path() + name;
     if (status == Status::Directory) {
         QVERIFY(QDir().mkpath(path));
+#ifdef Q_OS_UNIX
+    } else if (content == "|") {
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+#endif
     } else if (!content.isNull()) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(content);
     }
-    if (status == Status::Unreadable) {
+    if (status == Status::Unreadable && content != "|") {
 #ifdef Q_OS_UNIX
         if (geteuid() == 0)
             QSKIP("root reads any file");

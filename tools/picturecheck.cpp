@@ -90,6 +90,12 @@ Finding checkOne(const QString &folder, const QString &name)
         finding.message = QStringLiteral("a folder, not a picture");
         return finding;
     }
+    // Opening a FIFO would wait for a writer; the guide reads none of these.
+    if (!info.isFile()) {
+        finding.status = Status::Unreadable;
+        finding.message = QStringLiteral("not a plain file (a FIFO, a socket or a device): shown blank");
+        return finding;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         finding.status = Status::Unreadable;
@@ -103,8 +109,9 @@ Finding checkOne(const QString &folder, const QString &name)
     }
 
     // The bytes the guide would read, judged as the guide judges them.
-    const QByteArray bytes = file.read(PageBudget.fileBytes + 1);
-    const PictureCost cost = pictureCost(bytes, icon ? QSize() : PageSize, icon ? IconBudget : PageBudget);
+    const PictureBudget &budget = icon ? IconBudget : PageBudget;
+    const QByteArray bytes = file.read(budget.fileBytes + 1);
+    const PictureCost cost = pictureCost(bytes, icon ? QSize() : PageSize, budget);
     finding.format = QString::fromLatin1(cost.format);
     finding.size = cost.size;
     if (cost.limit == PictureCost::NotJpegOrPng) {
