@@ -299,6 +299,7 @@ int run(const QStringList &arguments)
     QString site;
     QString version;
     QString output = QStringLiteral(".");
+    const QString usage = QStringLiteral("package takes DIR --name NAME --version VERSION [--output OUTDIR]");
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &arg = arguments.at(i);
         QString *value = arg == QLatin1String("--name") ? &site
@@ -310,10 +311,10 @@ int run(const QStringList &arguments)
         else if (!arg.startsWith(QLatin1Char('-')) && folder.isEmpty())
             folder = arg;
         else
-            return fail(QStringLiteral("package takes DIR --name NAME --version VERSION [--output OUTDIR]"), 2);
+            return fail(usage, 2);
     }
     if (folder.isEmpty() || site.isEmpty() || version.isEmpty())
-        return fail(QStringLiteral("package takes DIR --name NAME --version VERSION [--output OUTDIR]"), 2);
+        return fail(usage, 2);
     for (const QString &problem : {siteProblem(site), versionProblem(version)}) {
         if (!problem.isEmpty())
             return fail(problem, 2);

@@ -77,10 +77,11 @@ void Preview::sltPicturesChanged()
 
 void Preview::watchPictures()
 {
+    const QStringList watched = watcher.files();
     QStringList present;
     for (const QString &name : GuidePictures::all()) {
         const QString path = folder + name;
-        if (QFileInfo::exists(path) && !watcher.files().contains(path))
+        if (QFileInfo::exists(path) && !watched.contains(path))
             present << path;
     }
     if (!present.isEmpty())
