@@ -262,7 +262,7 @@ void Printer::largePictures()
         const QString size = QStringLiteral("%1 x %2%3, page %4")
                                  .arg(sized.size.width())
                                  .arg(sized.size.height())
-                                 .arg(sized.fitted ? QStringLiteral(" after fit") : QString())
+                                 .arg(sized.fitted ? QStringLiteral(" fitted") : QString())
                                  .arg(sized.id);
         table.row(QStringList(size + QStringLiteral(" press")) + rows(sized.id).press(sized.id)
                   + QStringList{ms(full), ratio(result("press", sized.id), full)});
