@@ -16,6 +16,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -289,36 +290,42 @@ void TestPictureTool::fitScalesDownOnlyWhatIsLarger_data()
     QTest::addColumn<int>("quality"); // of a JPEG, kept by the copy
     QTest::addColumn<QString>("scale"); // empty: the default
     QTest::addColumn<QSize>("fitted"); // invalid: copied byte for byte
+    QTest::addColumn<bool>("inPlace"); // --output DIR
 
     const QSize none;
-    QTest::newRow("page size") << "/top.jpg" << QSize(1000, 600) << QByteArray("jpeg") << 90 << "" << none;
+    QTest::newRow("page size") << "/top.jpg" << QSize(1000, 600) << QByteArray("jpeg") << 90 << "" << none << false;
     QTest::newRow("4000 x 3000 photo") << "/home.jpg" << QSize(4000, 3000) << QByteArray("jpeg") << 90 << ""
-                                       << QSize(1000, 600);
+                                       << QSize(1000, 600) << false;
     QTest::newRow("photo at quality 60") << "/363ku.jpg" << QSize(4000, 3000) << QByteArray("jpeg") << 60 << ""
-                                         << QSize(1000, 600);
+                                         << QSize(1000, 600) << false;
     QTest::newRow("photo at quality 100")
-        << "/363ku.jpg" << QSize(2000, 1200) << QByteArray("jpeg") << 100 << "" << QSize(1000, 600);
+        << "/363ku.jpg" << QSize(2000, 1200) << QByteArray("jpeg") << 100 << "" << QSize(1000, 600) << false;
     QTest::newRow("photo at quality 20") << "/363ku.jpg" << QSize(2000, 1200) << QByteArray("jpeg") << 20 << ""
-                                         << QSize(1000, 600);
+                                         << QSize(1000, 600) << false;
     QTest::newRow("photo at scale 2") << "/home.jpg" << QSize(4000, 3000) << QByteArray("jpeg") << 85 << "2"
-                                      << QSize(2000, 1200);
+                                      << QSize(2000, 1200) << false;
     QTest::newRow("photo at scale 1.8") << "/home.jpg" << QSize(4000, 3000) << QByteArray("jpeg") << 85 << "1.8"
-                                        << QSize(1800, 1080);
+                                        << QSize(1800, 1080) << false;
     QTest::newRow("wide strip: only its width")
-        << "/page1.jpg" << QSize(2400, 400) << QByteArray("jpeg") << 80 << "" << QSize(1000, 400);
-    QTest::newRow("smaller than the page") << "/page1.jpg" << QSize(800, 480) << QByteArray("jpeg") << 80 << "" << none;
+        << "/page1.jpg" << QSize(2400, 400) << QByteArray("jpeg") << 80 << "" << QSize(1000, 400) << false;
+    QTest::newRow("smaller than the page")
+        << "/page1.jpg" << QSize(800, 480) << QByteArray("jpeg") << 80 << "" << none << false;
     QTest::newRow("smaller, but not at scale 0.5")
-        << "/page1.jpg" << QSize(800, 480) << QByteArray("jpeg") << 80 << "0.5" << QSize(500, 300);
+        << "/page1.jpg" << QSize(800, 480) << QByteArray("jpeg") << 80 << "0.5" << QSize(500, 300) << false;
     QTest::newRow("PNG page stays PNG") << "/top.jpg" << QSize(2000, 1200) << QByteArray("png") << -1 << ""
-                                        << QSize(1000, 600);
+                                        << QSize(1000, 600) << false;
     QTest::newRow("large icon, shape kept")
-        << "/home_page.png" << QSize(200, 100) << QByteArray("png") << -1 << "" << QSize(50, 25);
+        << "/home_page.png" << QSize(200, 100) << QByteArray("png") << -1 << "" << QSize(50, 25) << false;
     QTest::newRow("large icon at scale 2")
-        << "/home_page.png" << QSize(200, 100) << QByteArray("png") << -1 << "2" << QSize(100, 50);
+        << "/home_page.png" << QSize(200, 100) << QByteArray("png") << -1 << "2" << QSize(100, 50) << false;
     QTest::newRow("icon that fits its box")
-        << "/next_page.png" << QSize(50, 50) << QByteArray("png") << -1 << "" << none;
+        << "/next_page.png" << QSize(50, 50) << QByteArray("png") << -1 << "" << none << false;
     QTest::newRow("not one of the guide's")
-        << "/poster.jpg" << QSize(4000, 3000) << QByteArray("jpeg") << 90 << "" << none;
+        << "/poster.jpg" << QSize(4000, 3000) << QByteArray("jpeg") << 90 << "" << none << false;
+    QTest::newRow("in place, fitted") << "/home.jpg" << QSize(4000, 3000) << QByteArray("jpeg") << 90 << ""
+                                      << QSize(1000, 600) << true;
+    QTest::newRow("in place, small enough")
+        << "/top.jpg" << QSize(1000, 600) << QByteArray("jpeg") << 90 << "" << none << true;
 }
 
 void TestPictureTool::fitScalesDownOnlyWhatIsLarger()
@@ -329,6 +336,7 @@ void TestPictureTool::fitScalesDownOnlyWhatIsLarger()
     QFETCH(int, quality);
     QFETCH(QString, scale);
     QFETCH(QSize, fitted);
+    QFETCH(bool, inPlace);
 
     // A photo's detail, so that the encoder's quality shows in its tables.
     QImage image(size, QImage::Format_RGB32);
@@ -351,14 +359,20 @@ void TestPictureTool::fitScalesDownOnlyWhatIsLarger()
     QStringList arguments{QStringLiteral("fit"), folder};
     if (!scale.isEmpty())
         arguments << QStringLiteral("--scale") << scale;
+    if (inPlace)
+        arguments << QStringLiteral("--output") << folder;
     QCOMPARE(runTool(arguments), 0);
 
-    // Into DIR-fit; the folder itself is left as it was.
+    // Into DIR-fit, the folder itself left as it was; or, asked, in its place
+    // with nothing left beside it.
     QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{name.mid(1)});
-    QFile source(folder + name);
-    QVERIFY(source.open(QIODevice::ReadOnly));
-    QVERIFY(source.readAll() == original);
-    QFile copy(folder + QStringLiteral("-fit") + name);
+    QCOMPARE(QFileInfo::exists(folder + QStringLiteral("-fit")), !inPlace);
+    if (!inPlace) {
+        QFile source(folder + name);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        QVERIFY(source.readAll() == original);
+    }
+    QFile copy((inPlace ? folder : folder + QStringLiteral("-fit")) + name);
     QVERIFY(copy.open(QIODevice::ReadOnly));
     const QByteArray written = copy.readAll();
     if (!fitted.isValid()) {
