@@ -36,14 +36,16 @@ struct Guide
 // One page of every class, the busiest of its kind where a class has several.
 inline constexpr PageId classPages[] = {0, 1, 3, 14, 16, 20, 23, 77};
 
-// Three type pages, alike but for their pictures, show how the cost grows
-// with the picture.
+// Type pages, alike but for their pictures, show how the cost grows with the
+// picture, and what `guide-pictures fit` gives back of it.
 struct SizedPage
 {
     PageId id;
     QSize size;
+    bool fitted = false; // the photo as `guide-pictures fit` leaves it
 };
-inline constexpr SizedPage sizedPages[] = {{131, PageSize}, {132, {2000, 1200}}, {133, {4000, 3000}}};
+inline constexpr SizedPage sizedPages[]
+    = {{131, PageSize}, {132, {2000, 1200}}, {133, {4000, 3000}}, {134, {4000, 3000}, true}};
 
 constexpr int Repetitions = 9;
 

@@ -11,10 +11,13 @@
 #include "shell/topwatcher.h"
 #include "tools/guidepictures.h"
 #include "tools/guidesurvey.h"
+#include "tools/picturefit.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLoggingCategory>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <cstring>
@@ -51,6 +54,21 @@ bool skipStartDelay(Basewidget &window)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
+}
+
+// A photo saved as a designer's, then put through `guide-pictures fit` as a
+// site would before packing: what lands at path is what fit writes.
+bool writeFitted(const QImage &photo, const QString &name, const QString &path)
+{
+    QTemporaryDir designer;
+    QTemporaryDir fitted;
+    QStringList report;
+    QString error;
+    if (!designer.isValid() || !fitted.isValid() || !BenchPictures::saveJpeg(photo, designer.path() + name)
+        || !PictureFit::fit(designer.path(), fitted.path(), 1, &report, &error))
+        return false;
+    QFile::remove(path);
+    return QFile::copy(fitted.path() + name, path);
 }
 
 } // namespace
@@ -101,10 +119,15 @@ int main(int argc, char *argv[])
     for (const QString &name : AbstractQuorvelWidget::navigationPictures())
         guide.icons << folder + name;
     for (const Benchmarks::SizedPage &sized : Benchmarks::sizedPages) {
-        if (!BenchPictures::saveJpeg(BenchPictures::photo(sized.size, sized.id), guide.pictures[sized.id]))
-            return 1;
         const QString alike = guide.pictures[sized.id] + QStringLiteral(".alike");
-        if (!BenchPictures::saveJpeg(BenchPictures::photo(sized.size, sized.id + PageCount), alike))
+        const bool written = sized.fitted
+            ? writeFitted(BenchPictures::photo(sized.size, sized.id), guide.pages[sized.id].picture,
+                          guide.pictures[sized.id])
+                && writeFitted(BenchPictures::photo(sized.size, sized.id + PageCount), guide.pages[sized.id].picture,
+                               alike)
+            : BenchPictures::saveJpeg(BenchPictures::photo(sized.size, sized.id), guide.pictures[sized.id])
+                && BenchPictures::saveJpeg(BenchPictures::photo(sized.size, sized.id + PageCount), alike);
+        if (!written)
             return 1;
         guide.photosAlike.insert(sized.id, alike);
     }

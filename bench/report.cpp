@@ -259,8 +259,11 @@ void Printer::largePictures()
                    QString(), QStringLiteral("full"), QStringLiteral("of full")});
     for (const Benchmarks::SizedPage &sized : Benchmarks::sizedPages) {
         const double full = result("decode in full", sized.id);
-        const QString size
-            = QStringLiteral("%1 x %2, page %3").arg(sized.size.width()).arg(sized.size.height()).arg(sized.id);
+        const QString size = QStringLiteral("%1 x %2%3, page %4")
+                                 .arg(sized.size.width())
+                                 .arg(sized.size.height())
+                                 .arg(sized.fitted ? QStringLiteral(" fitted") : QString())
+                                 .arg(sized.id);
         table.row(QStringList(size + QStringLiteral(" press")) + rows(sized.id).press(sized.id)
                   + QStringList{ms(full), ratio(result("press", sized.id), full)});
         table.row(QStringList(size + QStringLiteral(" hover")) + rows(sized.id).hover()

@@ -1,6 +1,7 @@
 #include "basewidget.h"
 
 #include "abstractquorvelwidget.h"
+#include "idlereturn.h"
 #include "pagefactory.h"
 #include "topwatcher.h"
 
@@ -15,6 +16,9 @@ Basewidget::Basewidget(QWidget *parent)
     setStyleSheet(QLatin1String(PageFactory::windowStyleSheet()));
     // Touches reach the window's QWindow, not its widgets.
     qApp->installEventFilter(this);
+    idle = IdleReturn::fromEnvironment(this);
+    if (idle)
+        connect(idle, SIGNAL(sigOpenWidget(int)), this, SLOT(sltOpenWidget(int)));
     sltOpenWidget(StartPageId);
 
     watcher = new TopWatcher;
@@ -74,4 +78,6 @@ void Basewidget::sltOpenWidget(int idx)
         connect(currentPage, SIGNAL(sigOpenWidget(int)), this, SLOT(sltOpenWidget(int)));
     // Re-parenting hid the page.
     currentPage->show();
+    if (idle)
+        idle->pageShown(idx);
 }

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class AbstractQuorvelWidget;
+class IdleReturn;
 class TopWatcher;
 
 // The guide's only window: fixed at 1000 x 600, it shows one page at a time
@@ -20,6 +21,8 @@ public:
 
     AbstractQuorvelWidget *page() const { return currentPage; }
     TopWatcher *topWatcher() const { return watcher; }
+    // Null unless the deployer turned the return to the home page on.
+    IdleReturn *idleReturn() const { return idle; }
 
 public slots:
     void sltWaitFinished();
@@ -31,6 +34,7 @@ protected:
 private:
     AbstractQuorvelWidget *currentPage = nullptr;
     TopWatcher *watcher = nullptr;
+    IdleReturn *idle = nullptr;
 };
 
 #endif

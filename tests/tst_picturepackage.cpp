@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,6 +25,7 @@ private slots:
     void namesAndVersions();
     void refusesWithoutWriting_data();
     void refusesWithoutWriting();
+    void packsEveryPictureUnchanged_data();
     void packsEveryPictureUnchanged();
 
 private:
@@ -177,18 +180,51 @@ void TestPicturePackage::refusesWithoutWriting()
     QVERIFY(!QFileInfo::exists(target));
 }
 
+void TestPicturePackage::packsEveryPictureUnchanged_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QSize>("photo"); // home.jpg replaced by a photo of that size; invalid: none
+    QTest::addColumn<QSize>("packedPhoto"); // invalid: packed unchanged
+
+    QTest::newRow("as they are") << QStringList() << QSize() << QSize();
+    QTest::newRow("a photo, as it is") << QStringList() << QSize(2000, 1500) << QSize();
+    QTest::newRow("a photo, fitted") << QStringList{QStringLiteral("--fit")} << QSize(2000, 1500) << QSize(1000, 600);
+    QTest::newRow("a photo, fitted at scale 1.5")
+        << QStringList{QStringLiteral("--fit"), QStringLiteral("--scale"), QStringLiteral("1.5")} << QSize(2000, 1500)
+        << QSize(1500, 900);
+    QTest::newRow("fitted, nothing to fit") << QStringList{QStringLiteral("--fit")} << QSize() << QSize();
+}
+
 void TestPicturePackage::packsEveryPictureUnchanged()
 {
+    QFETCH(QStringList, options);
+    QFETCH(QSize, photo);
+    QFETCH(QSize, packedPhoto);
+
+    QTemporaryDir folder;
+    copyFolder(demo.path(), folder.path());
+    const QString photoName = QStringLiteral("/home.jpg");
+    if (photo.isValid()) {
+        QImage image(photo, QImage::Format_RGB32);
+        image.fill(Qt::darkYellow);
+        QVERIFY(image.save(folder.path() + photoName, "JPEG", 90));
+    }
+    const QByteArray photoBefore = contents(folder.path() + photoName);
+
     QTemporaryDir out;
-    const Run run
-        = runProgram(QStringLiteral(GUIDE_PICTURES),
-                     {QStringLiteral("package"), demo.path(), QStringLiteral("--name"), QStringLiteral("north-hall"),
-                      QStringLiteral("--version"), QStringLiteral("3.1"), QStringLiteral("--output"), out.path()});
+    const Run run = runProgram(QStringLiteral(GUIDE_PICTURES),
+                               QStringList{QStringLiteral("package"), folder.path(), QStringLiteral("--name"),
+                                           QStringLiteral("north-hall"), QStringLiteral("--version"),
+                                           QStringLiteral("3.1"), QStringLiteral("--output"), out.path()}
+                                   + options);
     QVERIFY2(run.exitCode == 0, run.err.constData());
     // Only the finished package, nothing half-written beside it.
     QCOMPARE(QDir(out.path()).entryList(QDir::Files),
              {QStringLiteral("quorvel-guide-pictures-north-hall_3.1_all.deb")});
     const QString deb = out.filePath(QStringLiteral("quorvel-guide-pictures-north-hall_3.1_all.deb"));
+    // The designer's folder is never written.
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 73);
+    QVERIFY(contents(folder.path() + photoName) == photoBefore);
 
     const Run fields = runProgram(QStringLiteral("dpkg-deb"), {QStringLiteral("--field"), deb});
     QCOMPARE(fields.exitCode, 0);
@@ -204,7 +240,10 @@ void TestPicturePackage::packsEveryPictureUnchanged()
     QStringList expected;
     for (const QString &name : GuidePictures::all()) {
         expected << name.mid(1);
-        QVERIFY2(contents(app + name) == contents(demo.path() + name), qPrintable(name));
+        if (name == photoName && packedPhoto.isValid())
+            QCOMPARE(QImageReader(app + name).size(), packedPhoto);
+        else
+            QVERIFY2(contents(app + name) == contents(folder.path() + name), qPrintable(name));
     }
     QStringList packed = QDir(app).entryList(QDir::Files);
     expected.sort();

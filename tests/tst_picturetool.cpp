@@ -11,9 +11,13 @@
 #include "tools/measures.h"
 #include "tools/overlay.h"
 #include "tools/picturecheck.h"
+#include "tools/picturefit.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -49,6 +53,8 @@ private slots:
     void commandLine_data();
     void commandLine();
     void checkJsonNamesEveryPicture();
+    void fitScalesDownOnlyWhatIsLarger_data();
+    void fitScalesDownOnlyWhatIsLarger();
 
     void demoIsCompleteAndClean();
     void demoKeepsExistingFilesUnlessForced();
@@ -236,6 +242,12 @@ void TestPictureTool::commandLine_data()
     QTest::newRow("check without a folder") << QStringList{"check"} << 2;
     QTest::newRow("unknown option") << QStringList{"check", "--fast", "DEMO"} << 2;
     QTest::newRow("graph takes no folder") << QStringList{"graph", "DEMO"} << 2;
+    QTest::newRow("fit without a folder") << QStringList{"fit"} << 2;
+    QTest::newRow("fit, scale not a number") << QStringList{"fit", "DEMO", "--scale", "big"} << 2;
+    QTest::newRow("fit, scale 0") << QStringList{"fit", "DEMO", "--scale", "0"} << 2;
+    QTest::newRow("fit, scale 9") << QStringList{"fit", "DEMO", "--scale", "9"} << 2;
+    QTest::newRow("fit, unknown option") << QStringList{"fit", "DEMO", "--fast"} << 2;
+    QTest::newRow("fit, no such folder") << QStringList{"fit", "EMPTY/none", "--output", "EMPTY/out"} << 1;
 }
 
 void TestPictureTool::commandLine()
@@ -268,6 +280,114 @@ void TestPictureTool::checkJsonNamesEveryPicture()
             missing += entry.value(QStringLiteral("status")).toString() == QLatin1String("missing");
     }
     QCOMPARE(missing, pictures.size() - 1);
+}
+
+void TestPictureTool::fitScalesDownOnlyWhatIsLarger_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QByteArray>("format");
+    QTest::addColumn<int>("quality"); // of a JPEG, kept by the copy
+    QTest::addColumn<QString>("scale"); // empty: the default
+    QTest::addColumn<QSize>("fitted"); // invalid: copied byte for byte
+    QTest::addColumn<bool>("inPlace"); // --output DIR
+
+    const QSize none;
+    QTest::newRow("page size") << "/top.jpg" << QSize(1000, 600) << QByteArray("jpeg") << 90 << "" << none << false;
+    QTest::newRow("4000 x 3000 photo") << "/home.jpg" << QSize(4000, 3000) << QByteArray("jpeg") << 90 << ""
+                                       << QSize(1000, 600) << false;
+    QTest::newRow("photo at quality 60") << "/363ku.jpg" << QSize(4000, 3000) << QByteArray("jpeg") << 60 << ""
+                                         << QSize(1000, 600) << false;
+    QTest::newRow("photo at quality 100")
+        << "/363ku.jpg" << QSize(2000, 1200) << QByteArray("jpeg") << 100 << "" << QSize(1000, 600) << false;
+    QTest::newRow("photo at quality 20") << "/363ku.jpg" << QSize(2000, 1200) << QByteArray("jpeg") << 20 << ""
+                                         << QSize(1000, 600) << false;
+    QTest::newRow("photo at scale 2") << "/home.jpg" << QSize(4000, 3000) << QByteArray("jpeg") << 85 << "2"
+                                      << QSize(2000, 1200) << false;
+    QTest::newRow("photo at scale 1.8") << "/home.jpg" << QSize(4000, 3000) << QByteArray("jpeg") << 85 << "1.8"
+                                        << QSize(1800, 1080) << false;
+    QTest::newRow("wide strip: only its width")
+        << "/page1.jpg" << QSize(2400, 400) << QByteArray("jpeg") << 80 << "" << QSize(1000, 400) << false;
+    QTest::newRow("smaller than the page")
+        << "/page1.jpg" << QSize(800, 480) << QByteArray("jpeg") << 80 << "" << none << false;
+    QTest::newRow("smaller, but not at scale 0.5")
+        << "/page1.jpg" << QSize(800, 480) << QByteArray("jpeg") << 80 << "0.5" << QSize(500, 300) << false;
+    QTest::newRow("PNG page stays PNG") << "/top.jpg" << QSize(2000, 1200) << QByteArray("png") << -1 << ""
+                                        << QSize(1000, 600) << false;
+    QTest::newRow("large icon, shape kept")
+        << "/home_page.png" << QSize(200, 100) << QByteArray("png") << -1 << "" << QSize(50, 25) << false;
+    QTest::newRow("large icon at scale 2")
+        << "/home_page.png" << QSize(200, 100) << QByteArray("png") << -1 << "2" << QSize(100, 50) << false;
+    QTest::newRow("icon that fits its box")
+        << "/next_page.png" << QSize(50, 50) << QByteArray("png") << -1 << "" << none << false;
+    QTest::newRow("not one of the guide's")
+        << "/poster.jpg" << QSize(4000, 3000) << QByteArray("jpeg") << 90 << "" << none << false;
+    QTest::newRow("in place, fitted") << "/home.jpg" << QSize(4000, 3000) << QByteArray("jpeg") << 90 << ""
+                                      << QSize(1000, 600) << true;
+    QTest::newRow("in place, small enough")
+        << "/top.jpg" << QSize(1000, 600) << QByteArray("jpeg") << 90 << "" << none << true;
+}
+
+void TestPictureTool::fitScalesDownOnlyWhatIsLarger()
+{
+    QFETCH(QString, name);
+    QFETCH(QSize, size);
+    QFETCH(QByteArray, format);
+    QFETCH(int, quality);
+    QFETCH(QString, scale);
+    QFETCH(QSize, fitted);
+    QFETCH(bool, inPlace);
+
+    // A photo's detail, so that the encoder's quality shows in its tables.
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            line[x] = qRgb(x * 7 % 256, y * 5 % 256, (x ^ y) % 256);
+    }
+    const QByteArray original = ForgedPictures::encoded(image, format.toUpper().constData(), quality);
+    if (quality > 0)
+        QCOMPARE(PictureFit::jpegQuality(original), quality);
+
+    QTemporaryDir parent;
+    const QString folder = parent.filePath(QStringLiteral("pictures"));
+    QVERIFY(QDir().mkpath(folder));
+    QFile file(folder + name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(original);
+    file.close();
+    QStringList arguments{QStringLiteral("fit"), folder};
+    if (!scale.isEmpty())
+        arguments << QStringLiteral("--scale") << scale;
+    if (inPlace)
+        arguments << QStringLiteral("--output") << folder;
+    QCOMPARE(runTool(arguments), 0);
+
+    // Into DIR-fit, the folder itself left as it was; or, asked, in its place
+    // with nothing left beside it.
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{name.mid(1)});
+    QCOMPARE(QFileInfo::exists(folder + QStringLiteral("-fit")), !inPlace);
+    if (!inPlace) {
+        QFile source(folder + name);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        QVERIFY(source.readAll() == original);
+    }
+    QFile copy((inPlace ? folder : folder + QStringLiteral("-fit")) + name);
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    const QByteArray written = copy.readAll();
+    if (!fitted.isValid()) {
+        QVERIFY(written == original);
+        return;
+    }
+    QBuffer buffer;
+    buffer.setData(written);
+    QImageReader reader(&buffer);
+    QCOMPARE(reader.format(), format);
+    QCOMPARE(reader.size(), fitted);
+    if (quality > 0)
+        QCOMPARE(PictureFit::jpegQuality(written), quality);
+    const QImage read = reader.read();
+    QVERIFY(Measures::colourDistance(QColor(read.pixel(0, 0)), QColor(image.pixel(0, 0))) < 60);
 }
 
 void TestPictureTool::demoIsCompleteAndClean()

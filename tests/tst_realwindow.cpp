@@ -84,17 +84,22 @@ void TestRealWindow::walk_data()
     QTest::addColumn<int>("scale");
     QTest::addColumn<QVector<Step>>("steps");
     QTest::addColumn<QStringList>("listRowsLogged");
+    QTest::addColumn<QByteArray>("idleSetting"); // QUORVEL_GUIDE_IDLE_SECONDS
+    QTest::addColumn<int>("idleSeconds"); // after the steps, home is waited for; 0: never
 
     const QVector<Step> modelList{
         {ModelList, 5, 61}, {Next, 0, 81}, {Previous, 0, 61}, {Next, 0, 81}, {Home, 0, HomePageId},
     };
-    QTest::newRow("model list") << 1 << modelList << QStringList{QStringLiteral("5")};
+    QTest::newRow("model list") << 1 << modelList << QStringList{QStringLiteral("5")} << QByteArray() << 0;
     // Under QT_SCALE_FACTOR=2, as a deployer sets it for a larger panel: the
     // window, its hot-spots, list and buttons at twice their size.
-    QTest::newRow("model list at scale 2") << 2 << modelList << QStringList{QStringLiteral("5")};
+    QTest::newRow("model list at scale 2") << 2 << modelList << QStringList{QStringLiteral("5")} << QByteArray() << 0;
     QTest::newRow("question tree at scale 2") << 2 << QVector<Step>{
         {QPoint(265, 456), 0, 14}, {QPoint(350, 340), 0, 15}, {QPoint(150, 335), 0, 18}, {Previous, 0, 15},
-    } << QStringList();
+    } << QStringList() << QByteArray("9") << 0;
+    // The shortest time a deployer may set, waited for in earnest.
+    QTest::newRow("idle return") << 1 << QVector<Step>{{ModelList, 5, 61}, {Next, 0, 81}}
+                                 << QStringList{QStringLiteral("5")} << QByteArray("10") << 10;
 
     QTest::newRow("question tree") << 1 << QVector<Step>{
         {QPoint(265, 456), 0, 14},
@@ -107,7 +112,7 @@ void TestRealWindow::walk_data()
         {Previous, 0, 15},
         {Previous, 0, 14},
         {Previous, 0, HomePageId},
-    } << QStringList();
+    } << QStringList() << QByteArray() << 0;
 }
 
 bool TestRealWindow::waitForPage(X11Display &x, const QRect &frame, int scale, PageId page, int timeoutMs,
@@ -139,9 +144,14 @@ void TestRealWindow::walk()
     QFETCH(int, scale);
     QFETCH(QVector<Step>, steps);
     QFETCH(QStringList, listRowsLogged);
+    QFETCH(QByteArray, idleSetting);
+    QFETCH(int, idleSeconds);
 
     QProcessEnvironment environment = xvfb.environment();
     environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
+    environment.remove(QStringLiteral("QUORVEL_GUIDE_IDLE_SECONDS"));
+    if (!idleSetting.isNull())
+        environment.insert(QStringLiteral("QUORVEL_GUIDE_IDLE_SECONDS"), QString::fromLatin1(idleSetting));
     guide.setProcessEnvironment(environment);
     guide.start(folder.filePath(QStringLiteral("quorvel-guide")), QStringList());
     QVERIFY(guide.waitForStarted(5000));
@@ -149,7 +159,9 @@ void TestRealWindow::walk()
     X11Display x(xvfb.displayName());
     QVERIFY2(x.isUsable(), "no X server with XTest");
     const unsigned long window = x.waitForWindow(Title, guide, 10000);
-    QVERIFY2(window, guide.readAllStandardError().constData());
+    // Read only on failure: the guide's stderr is checked at its end.
+    if (!window)
+        QFAIL(guide.readAllStandardError().constData());
     const QRect frame = x.geometry(window);
     QCOMPARE(frame.size(), QSize(1000, 600) * scale);
 
@@ -167,6 +179,28 @@ void TestRealWindow::walk()
         }
         QVERIFY2(waitForPage(x, frame, scale, step.reached, 2000, &failure), qPrintable(failure));
     }
+    if (idleSeconds > 0) {
+        // A pointer move part-way starts the time anew: without it, home would
+        // come during the second hold.
+        const PageId last = steps.last().reached;
+        const auto holds = [&](int ms) {
+            QElapsedTimer held;
+            held.start();
+            while (held.elapsed() < ms) {
+                if (!waitForPage(x, frame, scale, last, 0, &failure))
+                    return false;
+                QTest::qWait(50);
+            }
+            return true;
+        };
+        QVERIFY2(holds(idleSeconds * 600), qPrintable(failure));
+        x.moveTo(frame.topLeft() + QPoint(100, 500) * scale);
+        QElapsedTimer sinceMove;
+        sinceMove.start();
+        QVERIFY2(holds(idleSeconds * 600), qPrintable(failure));
+        QVERIFY2(waitForPage(x, frame, scale, HomePageId, idleSeconds * 1000 + 5000, &failure), qPrintable(failure));
+        QVERIFY2(sinceMove.elapsed() >= qint64(idleSeconds) * 1000, qPrintable(QString::number(sinceMove.elapsed())));
+    }
 
     x.closeWindow(window);
     QVERIFY(guide.waitForFinished(10000));
@@ -182,6 +216,9 @@ void TestRealWindow::walk()
                 << line.section(QLatin1String("sltIndexChanged(int)"), 1).simplified().section(QLatin1Char(' '), 0, 0);
     }
     QCOMPARE(rowsLogged, listRowsLogged);
+    // A setting that is no good is said once, and one that is, never.
+    const bool refused = !idleSetting.isEmpty() && idleSeconds == 0;
+    QCOMPARE(errors.count(QLatin1String("QUORVEL_GUIDE_IDLE_SECONDS")), refused ? 1 : 0);
 }
 
 QTEST_MAIN(TestRealWindow)

@@ -1,16 +1,21 @@
 #include "shell/basewidget.h"
+#include "shell/idlereturn.h"
 #include "shell/topwatcher.h"
 
 #include "support/guidetest.h"
 #include "support/testpictures.h"
+#include "support/touch.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QTest>
 #include <QThread>
 
-// The start delay and the relay of the home page's requests.
+// The start delay, the relay of the home page's requests, and the return to
+// the home page when nobody is there.
 class TestTopWatcher : public QObject
 {
     Q_OBJECT
@@ -24,6 +29,11 @@ private slots:
     void homeRequestIsCarriedOutAfterItsSlotReturned();
     void queuedHomeRequestsRunInOrder();
     void exitWithoutAWaitIsHarmless();
+
+    void idleSetting_data();
+    void idleSetting();
+    void idleReturn_data();
+    void idleReturn();
 };
 
 namespace {
@@ -117,6 +127,122 @@ void TestTopWatcher::exitWithoutAWaitIsHarmless()
     QTRY_COMPARE(window.page()->pageId, 59);
     QTest::qWait(50);
     QCOMPARE(log.entries.last().pageId, 59);
+}
+
+void TestTopWatcher::idleSetting_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<int>("seconds"); // 0: off
+
+    QTest::newRow("unset") << QByteArray() << 0;
+    QTest::newRow("10") << QByteArray("10") << 10;
+    QTest::newRow("86400") << QByteArray("86400") << 86400;
+    QTest::newRow("leading zero") << QByteArray("060") << 60;
+    QTest::newRow("9") << QByteArray("9") << 0;
+    QTest::newRow("0") << QByteArray("0") << 0;
+    QTest::newRow("86401") << QByteArray("86401") << 0;
+    QTest::newRow("-30") << QByteArray("-30") << 0;
+    QTest::newRow("+30") << QByteArray("+30") << 0;
+    QTest::newRow("30.5") << QByteArray("30.5") << 0;
+    QTest::newRow("30s") << QByteArray("30s") << 0;
+    QTest::newRow("space before") << QByteArray(" 30") << 0;
+    QTest::newRow("words") << QByteArray("thirty") << 0;
+    QTest::newRow("beyond int") << QByteArray("99999999999") << 0;
+}
+
+void TestTopWatcher::idleSetting()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(int, seconds);
+
+    if (value.isNull())
+        qunsetenv("QUORVEL_GUIDE_IDLE_SECONDS");
+    else
+        qputenv("QUORVEL_GUIDE_IDLE_SECONDS", value);
+    const Basewidget window;
+    qunsetenv("QUORVEL_GUIDE_IDLE_SECONDS");
+
+    QCOMPARE(window.idleReturn() ? window.idleReturn()->seconds() : 0, seconds);
+}
+
+void TestTopWatcher::idleReturn_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<bool>("listOpen");
+    QTest::addColumn<QString>("activity"); // one second before the time is up
+    QTest::addColumn<int>("reached");
+
+    QTest::newRow("model page") << 61 << false << QString() << int(HomePageId);
+    QTest::newRow("detail page") << 99 << false << QString() << int(HomePageId);
+    QTest::newRow("feature page") << 2 << false << QString() << int(HomePageId);
+    QTest::newRow("first question page") << 14 << false << QString() << int(HomePageId);
+    QTest::newRow("start page") << int(StartPageId) << false << QString() << int(StartPageId);
+    QTest::newRow("home page") << int(HomePageId) << false << QString() << int(HomePageId);
+    QTest::newRow("home page, list open") << int(HomePageId) << true << QString() << int(HomePageId);
+    QTest::newRow("press") << 61 << false << QStringLiteral("press") << int(HomePageId);
+    QTest::newRow("pointer move") << 61 << false << QStringLiteral("move") << int(HomePageId);
+    QTest::newRow("key") << 61 << false << QStringLiteral("key") << int(HomePageId);
+    QTest::newRow("touch") << 61 << false << QStringLiteral("touch") << int(HomePageId);
+    QTest::newRow("list open, key") << int(HomePageId) << true << QStringLiteral("key") << int(HomePageId);
+    // The home page's request, queued, with no input of its own.
+    QTest::newRow("page change") << int(HomePageId) << false << QStringLiteral("list choice") << int(HomePageId);
+}
+
+void TestTopWatcher::idleReturn()
+{
+    QFETCH(int, page);
+    QFETCH(bool, listOpen);
+    QFETCH(QString, activity);
+    QFETCH(int, reached);
+
+    qputenv("QUORVEL_GUIDE_IDLE_SECONDS", "30");
+    Basewidget window;
+    qunsetenv("QUORVEL_GUIDE_IDLE_SECONDS");
+    IdleReturn *idle = window.idleReturn();
+    QVERIFY(idle);
+    idle->setClock(0);
+    QVERIFY(GuideTest::showHome(window));
+    if (page != HomePageId)
+        window.sltOpenWidget(page);
+    const QPointer<QComboBox> list = modelList(window);
+    if (listOpen) {
+        GuideTest::press(window, QPoint(711, 125));
+        QTRY_VERIFY(list->view()->isVisible());
+    }
+    const qint64 start = idle->clockTime();
+    const qint64 lastBefore = start + 29000;
+
+    idle->setClock(lastBefore);
+    if (activity == QLatin1String("press")) {
+        GuideTest::click(window, QPoint(20, 580));
+    } else if (activity == QLatin1String("move")) {
+        QTest::mouseMove(window.windowHandle(), QPoint(300, 300));
+    } else if (activity == QLatin1String("key")) {
+        QTest::keyClick(QApplication::focusWindow() ? QApplication::focusWindow() : window.windowHandle(),
+                        Qt::Key_Shift);
+    } else if (activity == QLatin1String("touch")) {
+        Fingers(&window).tap(QPoint(20, 580));
+    } else if (activity == QLatin1String("list choice")) {
+        list->setCurrentIndex(5);
+        QTRY_COMPARE(window.page()->pageId, 61);
+        reached = HomePageId;
+    }
+    QPointer<AbstractQuorvelWidget> shown = window.page();
+    QCOMPARE(GuideTest::shownPageId(window), activity == QLatin1String("list choice") ? 61 : page);
+    // The time is up for a visitor who did nothing, not for one who just did.
+    const qint64 upAt = activity.isEmpty() ? start + 30000 : lastBefore + 30000;
+    idle->setClock(upAt - 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(window.page(), shown.data());
+    QCOMPARE(list && list->view()->isVisible(), listOpen);
+
+    idle->setClock(upAt);
+    QTRY_COMPARE(GuideTest::shownPageId(window), reached);
+    if (reached == HomePageId && shown && GuideTest::shownPageId(window) == HomePageId)
+        QCOMPARE(window.page(), shown.data()); // the home page stays as it was
+    if (listOpen)
+        QTRY_VERIFY(!modelList(window)->view()->isVisible());
+    QCOMPARE(modelList(window) ? modelList(window)->currentIndex() : 0, 0);
 }
 
 QTEST_MAIN(TestTopWatcher)

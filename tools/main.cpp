@@ -3,6 +3,7 @@
 #include "guidesurvey.h"
 #include "overlay.h"
 #include "picturecheck.h"
+#include "picturefit.h"
 #include "picturepackage.h"
 #include "preview.h"
 
@@ -23,10 +24,15 @@ const char Usage[] = R"(usage: guide-pictures COMMAND
   overlay DIR OUT        render every page with the pictures in DIR, its
                          buttons outlined, into OUT/page-NNN.png and OUT/index.html
   graph                  print the navigation graph in Graphviz dot
-  package DIR --name NAME --version VERSION [--output OUTDIR]
+  fit DIR [--scale F] [--output OUT]
+                         copy DIR into OUT (DIR-fit) with every picture
+                         larger than the guide shows it at scale F (1) scaled
+                         down, names, format and quality kept
+  package DIR --name NAME --version VERSION [--output OUTDIR] [--fit [--scale F]]
                          check the pictures in DIR, then pack them as the
                          Debian package quorvel-guide-pictures-NAME, which
-                         replaces the installed picture package
+                         replaces the installed picture package; --fit packs
+                         them fitted as fit would
   preview DIR            open the guide's window reading the pictures in DIR,
                          its buttons outlined, live: presses work, and a
                          picture saved into DIR shows at the next paint
@@ -61,6 +67,8 @@ int main(int argc, char *argv[])
     const QString command = args.takeFirst();
     if (command == QLatin1String("package"))
         return PicturePackage::run(args);
+    if (command == QLatin1String("fit"))
+        return PictureFit::run(args);
     if (preview)
         return Preview::run(args);
     const bool force = args.removeAll(QStringLiteral("--force")) > 0;

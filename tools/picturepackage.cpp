@@ -1,6 +1,7 @@
 #include "picturepackage.h"
 
 #include "picturecheck.h"
+#include "picturefit.h"
 
 #include "guidepictures.h"
 
@@ -299,28 +300,51 @@ int run(const QStringList &arguments)
     QString site;
     QString version;
     QString output = QStringLiteral(".");
-    const QString usage = QStringLiteral("package takes DIR --name NAME --version VERSION [--output OUTDIR]");
+    QString scale;
+    bool fit = false;
+    const QString usage
+        = QStringLiteral("package takes DIR --name NAME --version VERSION [--output OUTDIR] [--fit [--scale F]]");
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &arg = arguments.at(i);
         QString *value = arg == QLatin1String("--name") ? &site
             : arg == QLatin1String("--version")         ? &version
             : arg == QLatin1String("--output")          ? &output
+            : arg == QLatin1String("--scale")           ? &scale
                                                         : nullptr;
         if (value && i + 1 < arguments.size())
             *value = arguments.at(++i);
+        else if (arg == QLatin1String("--fit"))
+            fit = true;
         else if (!arg.startsWith(QLatin1Char('-')) && folder.isEmpty())
             folder = arg;
         else
             return fail(usage, 2);
     }
-    if (folder.isEmpty() || site.isEmpty() || version.isEmpty())
+    if (folder.isEmpty() || site.isEmpty() || version.isEmpty() || (!scale.isNull() && !fit))
         return fail(usage, 2);
     for (const QString &problem : {siteProblem(site), versionProblem(version)}) {
         if (!problem.isEmpty())
             return fail(problem, 2);
     }
 
-    if (!passesCheck(folder, folder))
+    // Fitted into a scratch copy; the designer's folder is never written.
+    QTemporaryDir fitted;
+    const QString shownAs = folder;
+    if (fit) {
+        double factor = 1;
+        if (!scale.isNull() && !PictureFit::scaleFrom(scale, &factor))
+            return fail(QStringLiteral("the scale must be a number from 0.1 to 8"), 2);
+        QStringList report;
+        QString error;
+        if (!fitted.isValid() || !PictureFit::fit(folder, fitted.path(), factor, &report, &error))
+            return fail(error.isEmpty() ? QStringLiteral("cannot make a scratch folder") : error);
+        QTextStream out(stdout);
+        for (const QString &line : report.mid(0, report.size() - 1))
+            out << line << "\n";
+        folder = fitted.path();
+    }
+
+    if (!passesCheck(folder, shownAs))
         return 1;
     if (setBytes(folder) > MaxSetBytes)
         return fail(QStringLiteral("not packed: the pictures add up to more than %1 MiB").arg(MaxSetBytes >> 20));
@@ -332,7 +356,7 @@ int run(const QStringList &arguments)
         return fail(error.isEmpty() ? QStringLiteral("cannot make a scratch folder") : error);
     // The copies too, so that the package holds exactly what passed even if
     // a designer saved into the folder meanwhile.
-    if (!passesCheck(root + appDir(), folder))
+    if (!passesCheck(root + appDir(), shownAs))
         return 1;
     if (!QDir().mkpath(output))
         return fail(QStringLiteral("cannot make the folder %1").arg(output));

@@ -23,8 +23,9 @@ QString versionProblem(const QString &version);
 // The text of DEBIAN/control.
 QString control(const QString &site, const QString &version, qint64 installedKiB);
 
-// `guide-pictures package DIR --name NAME --version VERSION [--output OUTDIR]`:
-// checks the pictures first, and writes nothing unless every one is readable.
+// `guide-pictures package DIR --name NAME --version VERSION [--output OUTDIR]
+// [--fit [--scale F]]`: checks the pictures first (fitted first, into a scratch
+// copy, with --fit), and writes nothing unless every one is readable.
 // Returns the exit status: 0 written, 1 refused or failed, 2 bad arguments.
 int run(const QStringList &arguments);
 

@@ -40,11 +40,11 @@ check() { # description command...
 }
 
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
-install_guide() { # installer
+install_guide() { # installer [option]
     # /D must come last and unquoted, as a deployer types it: NSIS takes the
     # rest of the command line. Wine would quote an argument with spaces, so
     # the command line goes through cmd as it is.
-    wine cmd /c "$(winpath "$1") /S /D=$FOLDER_WIN"
+    wine cmd /c "$(winpath "$1") /S ${2:-} /D=$FOLDER_WIN"
     wineserver -w
 }
 
@@ -131,6 +131,12 @@ demo_set_beside() {
 runs_without_window() { # pid
     kill -0 "$1" && [ -z "$(xdotool search --onlyvisible --name "$TITLE" 2>/dev/null)" ]
 }
+# The idle return's system environment variable, as the installer leaves it.
+idle_seconds() { # text, or nothing for none
+    value=$(wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' \
+        /v QUORVEL_GUIDE_IDLE_SECONDS 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+    [ "$value" = "${1:-}" ]
+}
 registered() { # value [text]
     wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\quorvel-guide' /v "$1" 2>/dev/null |
         grep -q "$1.*${2:-}"
@@ -206,7 +212,9 @@ rm "$FOLDER/page1.jpg"
 sha256sum "$FOLDER/home.jpg" "$FOLDER/showroom-extra.jpg" >"$CHECKS/site.sha256"
 site_kept() { (cd / && sha256sum --quiet -c "$CHECKS/site.sha256"); }
 
-install_guide "$SETUP"
+check "no /IDLE: the guide stays where the visitor left it" idle_seconds
+install_guide "$SETUP" /IDLE=45
+check "reinstall with /IDLE=45: the system environment asks for 45 s" idle_seconds 45
 check "reinstall: the site's pictures are kept as they were" site_kept
 check "reinstall: a missing demo picture is put back" cmp -s "$FOLDER/page1.jpg" "$FOLDER/demo-pictures/page1.jpg"
 if [ -f "$UPGRADE" ]; then
@@ -214,12 +222,14 @@ if [ -f "$UPGRADE" ]; then
     check "upgrade: the site's pictures are kept as they were" site_kept
     check "upgrade: the new version is in the system's list" \
         registered DisplayVersion 99.0.0
+    check "upgrade without /IDLE: the setting is kept" idle_seconds 45
 fi
 
 wine "$FOLDER_WIN\\Uninstall.exe" /S
 wineserver -w
 check "uninstall: the program is gone" program_gone
 check "uninstall: the Start-menu entry is gone" [ ! -e "$MENU/Quorvel Guide.lnk" ]
+check "uninstall: the idle setting is gone" idle_seconds
 check "uninstall: the site's pictures are kept as they were" site_kept
 check "uninstall: every other picture is kept" [ "$(ls "$FOLDER" | grep -c '\.\(jpg\|png\)$')" = "$(($(cat "$CHECKS/demo-count") + 1))" ]
 

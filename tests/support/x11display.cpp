@@ -191,6 +191,12 @@ void X11Display::tap(QPoint at)
     release(at);
 }
 
+void X11Display::moveTo(QPoint at)
+{
+    XTestFakeMotionEvent(display, -1, at.x(), at.y(), CurrentTime);
+    XSync(display, False);
+}
+
 void X11Display::typeKey(const char *name)
 {
     const KeyCode code = XKeysymToKeycode(display, XStringToKeysym(name));

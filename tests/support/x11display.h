@@ -62,6 +62,7 @@ public:
     void press(QPoint at);
     void release(QPoint at);
     void tap(QPoint at);
+    void moveTo(QPoint at);
     // A key by its X name: "Down", "Return".
     void typeKey(const char *name);
 
