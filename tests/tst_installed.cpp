@@ -102,11 +102,23 @@ void TestInstalled::startsThroughItsLinkAndReachesHome()
     // And on to the question, by a press on its hot-spot.
     x.tap(frame.topLeft() + QPoint(265, 456));
     QTRY_VERIFY_WITH_TIMEOUT(distanceFromPicture(x.grab(frame), prefix + QStringLiteral("/app/page1.jpg")) < 8, 2000);
+    // Home again, and the model list's sixth row, 363KU.
+    x.tap(frame.topLeft() + QPoint(975, 25));
+    QTRY_VERIFY_WITH_TIMEOUT(distanceFromPicture(x.grab(frame), prefix + QStringLiteral("/app/home.jpg")) < 8, 2000);
+    x.tap(frame.topLeft() + QPoint(711, 125));
+    QTRY_VERIFY(x.viewableWindows() > 1);
+    for (int row = 0; row < 5; ++row)
+        x.typeKey("Down");
+    x.typeKey("Return");
+    QTRY_VERIFY_WITH_TIMEOUT(distanceFromPicture(x.grab(frame), prefix + QStringLiteral("/app/363ku.jpg")) < 8, 2000);
 
     x.closeWindow(window);
     QVERIFY(guide.waitForFinished(10000));
     QCOMPARE(guide.exitStatus(), QProcess::NormalExit);
     QCOMPARE(guide.exitCode(), 0);
+    // The list's one debug line, naming the row chosen.
+    const QByteArray errors = guide.readAllStandardError();
+    QVERIFY2(errors.contains("sltIndexChanged(int) 5"), errors.constData());
 }
 
 QTEST_MAIN(TestInstalled)

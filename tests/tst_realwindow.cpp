@@ -25,7 +25,7 @@ private slots:
 
 private:
     // Waits until the window shows the page's picture; saves the screen when not.
-    bool waitForPage(X11Display &x, const QRect &frame, int scale, PageId page, int timeoutMs, QString *failure);
+    bool waitForPage(X11Display &x, const QRect &frame, qreal scale, PageId page, int timeoutMs, QString *failure);
 
     XvfbServer xvfb;
     QProcess guide;
@@ -81,7 +81,7 @@ void TestRealWindow::cleanup()
 
 void TestRealWindow::walk_data()
 {
-    QTest::addColumn<int>("scale");
+    QTest::addColumn<qreal>("scale");
     QTest::addColumn<QVector<Step>>("steps");
     QTest::addColumn<QStringList>("listRowsLogged");
     QTest::addColumn<QByteArray>("idleSetting"); // QUORVEL_GUIDE_IDLE_SECONDS
@@ -90,18 +90,28 @@ void TestRealWindow::walk_data()
     const QVector<Step> modelList{
         {ModelList, 5, 61}, {Next, 0, 81}, {Previous, 0, 61}, {Next, 0, 81}, {Home, 0, HomePageId},
     };
-    QTest::newRow("model list") << 1 << modelList << QStringList{QStringLiteral("5")} << QByteArray() << 0;
+    QTest::newRow("model list") << 1.0 << modelList << QStringList{QStringLiteral("5")} << QByteArray() << 0;
     // Under QT_SCALE_FACTOR=2, as a deployer sets it for a larger panel: the
     // window, its hot-spots, list and buttons at twice their size.
-    QTest::newRow("model list at scale 2") << 2 << modelList << QStringList{QStringLiteral("5")} << QByteArray() << 0;
-    QTest::newRow("question tree at scale 2") << 2 << QVector<Step>{
-        {QPoint(265, 456), 0, 14}, {QPoint(350, 340), 0, 15}, {QPoint(150, 335), 0, 18}, {Previous, 0, 15},
-    } << QStringList() << QByteArray("9") << 0;
+    QTest::newRow("model list at scale 2") << 2.0 << modelList << QStringList{QStringLiteral("5")} << QByteArray() << 0;
+    const QVector<Step> questions{
+        {QPoint(265, 456), 0, 14},
+        {QPoint(350, 340), 0, 15},
+        {QPoint(150, 335), 0, 18},
+        {Previous, 0, 15},
+    };
+    QTest::newRow("question tree at scale 2") << 2.0 << questions << QStringList() << QByteArray("9") << 0;
+    // At 0.8 on an 800 x 480 panel: every spot a fifth smaller, the list's
+    // rows too, and a press still lands on what the picture draws there.
+    QTest::newRow("model list at scale 0.8") << 0.8 << QVector<Step>{
+        {ModelList, 20, 76}, {Next, 0, 96}, {Previous, 0, 76}, {Home, 0, HomePageId},
+    } << QStringList{QStringLiteral("20")} << QByteArray() << 0;
+    QTest::newRow("question tree at scale 0.8") << 0.8 << questions << QStringList() << QByteArray() << 0;
     // The shortest time a deployer may set, waited for in earnest.
-    QTest::newRow("idle return") << 1 << QVector<Step>{{ModelList, 5, 61}, {Next, 0, 81}}
+    QTest::newRow("idle return") << 1.0 << QVector<Step>{{ModelList, 5, 61}, {Next, 0, 81}}
                                  << QStringList{QStringLiteral("5")} << QByteArray("10") << 10;
 
-    QTest::newRow("question tree") << 1 << QVector<Step>{
+    QTest::newRow("question tree") << 1.0 << QVector<Step>{
         {QPoint(265, 456), 0, 14},
         {QPoint(350, 340), 0, 15},
         {QPoint(150, 335), 0, 18},
@@ -115,12 +125,12 @@ void TestRealWindow::walk_data()
     } << QStringList() << QByteArray() << 0;
 }
 
-bool TestRealWindow::waitForPage(X11Display &x, const QRect &frame, int scale, PageId page, int timeoutMs,
+bool TestRealWindow::waitForPage(X11Display &x, const QRect &frame, qreal scale, PageId page, int timeoutMs,
                                  QString *failure)
 {
     const QString expected = pagePictures.at(page);
-    const QRect corner(frame.x() + TestPictures::CornerX * scale,
-                       frame.bottom() + 1 - TestPictures::CornerFromBottom * scale, 1, 1);
+    const QRect corner(frame.x() + qRound(TestPictures::CornerX * scale),
+                       frame.bottom() + 1 - qRound(TestPictures::CornerFromBottom * scale), 1, 1);
     QElapsedTimer waited;
     waited.start();
     QString shown;
@@ -141,7 +151,7 @@ bool TestRealWindow::waitForPage(X11Display &x, const QRect &frame, int scale, P
 
 void TestRealWindow::walk()
 {
-    QFETCH(int, scale);
+    QFETCH(qreal, scale);
     QFETCH(QVector<Step>, steps);
     QFETCH(QStringList, listRowsLogged);
     QFETCH(QByteArray, idleSetting);
