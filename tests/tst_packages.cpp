@@ -103,6 +103,23 @@ QString packageStatus(const QString &package)
             .output);
 }
 
+// Purges those of the packages that dpkg knows: apt refuses a name it has
+// never seen, as the site's package is until one function installs it.
+bool purged(const QStringList &packages)
+{
+    QStringList known;
+    for (const QString &package : packages) {
+        if (run(QStringLiteral("dpkg-query"), {QStringLiteral("-W"), package}).exitCode == 0)
+            known << package;
+    }
+    if (known.isEmpty())
+        return true;
+    const Run purge = aptGet(QStringList{QStringLiteral("purge")} + known);
+    if (purge.exitCode != 0)
+        qWarning("%s", purge.output.constData());
+    return purge.exitCode == 0;
+}
+
 QByteArray contents(const QString &path)
 {
     QFile file(path);
@@ -345,10 +362,8 @@ void TestPackages::repositoryRoundTrip()
     QVERIFY(installed({guideDeb, demoDeb}));
     QVERIFY(!sitePackage().isEmpty());
     // A kiosk starts bare.
-    const Run purge
-        = aptGet({QStringLiteral("purge"), QStringLiteral("quorvel-guide"),
-                  QStringLiteral("quorvel-guide-demo-pictures"), QStringLiteral("quorvel-guide-pictures-") + Site});
-    QVERIFY2(purge.exitCode == 0, purge.output.constData());
+    QVERIFY(purged({QStringLiteral("quorvel-guide"), QStringLiteral("quorvel-guide-demo-pictures"),
+                    QStringLiteral("quorvel-guide-pictures-") + Site}));
     QVERIFY(!QFileInfo::exists(App + QStringLiteral("/home.jpg")));
 
     // The repository, as a fleet's server holds it.
@@ -442,9 +457,8 @@ dpkg-deb --root-owner-group -b tree old.deb >/dev/null)";
                    {QStringLiteral("-c"), QLatin1String(makeOld), QStringLiteral("sh"), old, guideDeb, demoDeb});
     QVERIFY2(step.exitCode == 0, step.output.constData());
     // The old release owns the pictures itself: no picture package may be left.
-    step = aptGet({QStringLiteral("purge"), QStringLiteral("quorvel-guide"),
-                   QStringLiteral("quorvel-guide-demo-pictures"), QStringLiteral("quorvel-guide-pictures-") + Site});
-    QVERIFY2(step.exitCode == 0, step.output.constData());
+    QVERIFY(purged({QStringLiteral("quorvel-guide"), QStringLiteral("quorvel-guide-demo-pictures"),
+                    QStringLiteral("quorvel-guide-pictures-") + Site}));
     step = run(QStringLiteral("dpkg"), {QStringLiteral("--install"), old + QStringLiteral("/old.deb")});
     QVERIFY2(step.exitCode == 0, step.output.constData());
 
