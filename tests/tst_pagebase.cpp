@@ -14,6 +14,9 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 #ifdef Q_OS_LINUX
 #include <linux/capability.h>
 #include <sys/syscall.h>
@@ -127,6 +130,29 @@ private:
     }
 #endif
 };
+
+// Whether a change to a file now falls in a later tick of the file system's
+// clock than its last change: one within the same tick, a few milliseconds,
+// could leave the stamp of a file that looks settled as it was. Writes probe.
+bool inALaterTick(const QString &path, const QString &probe)
+{
+#ifdef Q_OS_UNIX
+    QFile file(probe);
+    if (!file.open(QIODevice::WriteOnly) || file.write("tick") != 4)
+        return false;
+    file.close();
+    struct stat was;
+    struct stat now;
+    return ::stat(QFile::encodeName(path).constData(), &was) == 0
+        && ::stat(QFile::encodeName(probe).constData(), &now) == 0
+        && (now.st_ctim.tv_sec > was.st_ctim.tv_sec
+            || (now.st_ctim.tv_sec == was.st_ctim.tv_sec && now.st_ctim.tv_nsec > was.st_ctim.tv_nsec));
+#else
+    Q_UNUSED(path)
+    Q_UNUSED(probe)
+    return true;
+#endif
+}
 
 // Moves the picture cache's clock a second and a bit on, for as long as this
 // lives: a file just written looks settled without waiting for it.
@@ -393,6 +419,11 @@ void TestPageBase::pictureFollowsTheFile()
         // decoded while its stamp stays the same.
         const ASecondLater settled;
         QCOMPARE(renderWithoutBackground(page).pixel(500, 300), before);
+    }
+    if (change != Appears) {
+        const QString probe = TestPictures::path(QStringLiteral("/follow-tick"));
+        const RemovedAtEnd removedProbe{probe};
+        QTRY_VERIFY(inALaterTick(path, probe));
     }
 
     switch (change) {
