@@ -72,6 +72,7 @@ void QuorvelHome::sltBtnNextPagePressed()
 void QuorvelHome::sltIndexChanged(int idx)
 {
     qDebug() << Q_FUNC_INFO << idx << QThread::currentThreadId();
-    if (idx != 0)
+    // An emptied list reports -1: only a model's row leads anywhere.
+    if (idx >= 1 && idx <= Catalogue::ModelCount)
         emit sigOpenWidget(idx + ModelPageOfRow0);
 }

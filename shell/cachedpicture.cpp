@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -14,7 +15,18 @@ namespace {
 
 constexpr qint64 UnsettledNs = qint64(1000) * 1000 * 1000;
 
+// Off unless asked for (QT_LOGGING_RULES="quorvel.picture.decode.debug=true"):
+// one line per decode, to see what a press costs.
+Q_LOGGING_CATEGORY(pictureDecodes, "quorvel.picture.decode", QtInfoMsg)
+
+qint64 systemClock()
+{
+    return QDateTime::currentMSecsSinceEpoch() * 1000000;
+}
+
 } // namespace
+
+qint64 (*CachedPicture::clock)() = systemClock;
 
 bool CachedPicture::Stamp::operator==(const Stamp &other) const
 {
@@ -54,11 +66,11 @@ QImage CachedPicture::picture(const QString &newPath, QSize newSize)
     path = newPath;
     size = newSize;
     stamp = now;
-    const qint64 clock = QDateTime::currentMSecsSinceEpoch() * 1000000;
-    trusted = qAbs(clock - now.modifiedNs) >= UnsettledNs && qAbs(clock - now.changedNs) >= UnsettledNs;
+    const qint64 at = clock();
+    trusted = qAbs(at - now.modifiedNs) >= UnsettledNs && qAbs(at - now.changedNs) >= UnsettledNs;
     // The old picture goes before the new one is decoded: only one is held.
     image = QImage();
     image = readPicture(path, size);
-    ++decodeCount;
+    qCDebug(pictureDecodes) << path << size;
     return image;
 }

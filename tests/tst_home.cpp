@@ -27,7 +27,8 @@ private slots:
     void rowOpensItsModelPage();
     void rowChosenWithThePointerOpensItsModelPage();
 
-    void headingRowLogsButAsksForNothing();
+    void rowOfNoModelLogsButAsksForNothing_data();
+    void rowOfNoModelLogsButAsksForNothing();
     void currentRowAgainDoesNothing();
 
     void looks();
@@ -130,12 +131,29 @@ void TestHome::rowChosenWithThePointerOpensItsModelPage()
     QCOMPARE(window->page()->pageId, 61);
 }
 
-void TestHome::headingRowLogsButAsksForNothing()
+void TestHome::rowOfNoModelLogsButAsksForNothing_data()
 {
+    QTest::addColumn<bool>("emptied");
+    QTest::addColumn<int>("index");
+
+    QTest::newRow("the heading") << false << 0;
+    // What the list reports when it is emptied.
+    QTest::newRow("none, the list emptied") << true << -1;
+}
+
+void TestHome::rowOfNoModelLogsButAsksForNothing()
+{
+    QFETCH(bool, emptied);
+    QFETCH(int, index);
+
     QSignalSpy requests(window->page(), SIGNAL(sigOpenWidget(int)));
     list()->setCurrentIndex(3);
-    list()->setCurrentIndex(0);
+    if (emptied)
+        list()->clear();
+    else
+        list()->setCurrentIndex(0);
 
+    QCOMPARE(list()->currentIndex(), index);
     QCOMPARE(requests.count(), 1);
     QCOMPARE(requests.at(0).at(0).toInt(), 59);
     QCOMPARE(debugLines.size(), 2);

@@ -34,7 +34,7 @@
 // action, and each time the next paint shows what the file then holds.
 //
 //   QUORVEL_MONKEY_SEED=1234 ./tst_monkey     repeats a run (the seed is printed)
-//   QUORVEL_MONKEY_ACTIONS=500 ./tst_monkey   a shorter run
+//   QUORVEL_MONKEY_ACTIONS=20000 ./tst_monkey   a longer run, as the soak
 class TestMonkey : public QObject
 {
     Q_OBJECT
@@ -588,9 +588,10 @@ int actionsToDo()
     const int actions = qEnvironmentVariableIntValue("QUORVEL_MONKEY_ACTIONS", &given);
     if (given && actions > 0)
         return actions;
-    // The sanitizers make every action several times slower; a quarter of the
-    // run still meets every kind of action and picture change many times.
-    return ProcessMemory::underAddressSanitizer() ? 5000 : 20000;
+    // The short run of every test run: it still meets every kind of action
+    // and picture change many times. The sanitizers make every action several
+    // times slower. The soak sets 20,000.
+    return ProcessMemory::underAddressSanitizer() ? 500 : 2000;
 }
 
 } // namespace

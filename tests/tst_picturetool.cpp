@@ -15,6 +15,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -28,6 +29,11 @@
 #include <QTest>
 
 #ifdef Q_OS_UNIX
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -50,6 +56,7 @@ private slots:
 
     void checkTellsFaultsApart_data();
     void checkTellsFaultsApart();
+    void checkNeverWaitsOnAFifoSwappedIn();
     void commandLine_data();
     void commandLine();
     void checkJsonNamesEveryPicture();
@@ -228,6 +235,62 @@ void TestPictureTool::checkTellsFaultsApart()
                  || (finding.message.isEmpty()
                      && says == QStringLiteral("%1 x %2").arg(finding.size.width()).arg(finding.size.height())),
              qPrintable(finding.message));
+}
+
+// A plain file and a FIFO trade places under a picture's name while the check
+// looks at it again and again: a check that opened what it had looked at a
+// moment before would wait on the FIFO for a writer that never comes.
+void TestPictureTool::checkNeverWaitsOnAFifoSwappedIn()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("no FIFOs here");
+#else
+    QTemporaryDir folder;
+    const QByteArray picture = QFile::encodeName(folder.path() + QStringLiteral("/top.jpg"));
+    const QByteArray fifo = QFile::encodeName(folder.path() + QStringLiteral("/fifo"));
+    const QByteArray aside = QFile::encodeName(folder.path() + QStringLiteral("/aside"));
+    QFile plain(QString::fromLocal8Bit(picture));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    QCOMPARE(mkfifo(fifo.constData(), 0644), 0);
+
+    std::atomic<int> checks{0};
+    std::atomic<bool> done{false};
+    std::atomic<bool> waited{false};
+    std::thread swapper([&] {
+        int seen = -1;
+        QElapsedTimer still;
+        still.start();
+        while (!done) {
+            std::rename(picture.constData(), aside.constData());
+            std::rename(fifo.constData(), picture.constData());
+            std::rename(aside.constData(), fifo.constData());
+            if (checks != seen) {
+                seen = checks;
+                still.restart();
+            } else if (still.elapsed() > 2000) {
+                // The check waits on the FIFO: a writer lets it go.
+                waited = true;
+                for (const QByteArray &path : {picture, fifo}) {
+                    const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK);
+                    if (fd >= 0)
+                        ::close(fd);
+                }
+                still.restart();
+            }
+        }
+    });
+    QElapsedTimer checking;
+    checking.start();
+    while (checking.elapsed() < 1000 && !waited) {
+        PictureCheck::checkOne(folder.path(), QStringLiteral("/top.jpg"));
+        ++checks;
+    }
+    done = true;
+    swapper.join();
+    QVERIFY2(!waited, "the check waited on a FIFO put in the picture's place");
+    qInfo("%d checks while the FIFO and the file traded places", checks.load());
+#endif
 }
 
 void TestPictureTool::commandLine_data()

@@ -125,7 +125,8 @@ void TestPreview::outlinesEveryButtonOfThePage_data()
     QTest::newRow("the first question") << 14;
     QTest::newRow("a question of the second layer") << 15;
     QTest::newRow("a feature page") << 2;
-    QTest::newRow("a model page") << 23;
+    QTest::newRow("a result page") << 23;
+    QTest::newRow("a model page") << 61;
     QTest::newRow("a detail page") << 77;
 }
 

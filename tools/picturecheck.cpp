@@ -6,7 +6,6 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QJsonArray>
@@ -96,21 +95,23 @@ Finding checkOne(const QString &folder, const QString &name)
         finding.message = QStringLiteral("not a plain file (a FIFO, a socket or a device): shown blank");
         return finding;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // The bytes the guide would read, read as the guide reads them: a FIFO
+    // put in the picture's place since the look above is refused, not waited on.
+    const PictureBudget &budget = icon ? IconBudget : PageBudget;
+    QByteArray bytes;
+    if (!readPictureBytes(path, &bytes, budget)) {
         finding.status = Status::Unreadable;
-        finding.message = QStringLiteral("cannot be read: %1").arg(file.errorString());
+        finding.message = QFileInfo(path).isFile()
+            ? QStringLiteral("cannot be read (see its permissions): shown blank")
+            : QStringLiteral("not a plain file (a FIFO, a socket or a device): shown blank");
         return finding;
     }
-    if (file.size() == 0) {
+    if (bytes.isEmpty()) {
         finding.status = Status::Empty;
         finding.message = QStringLiteral("an empty file");
         return finding;
     }
 
-    // The bytes the guide would read, judged as the guide judges them.
-    const PictureBudget &budget = icon ? IconBudget : PageBudget;
-    const QByteArray bytes = file.read(budget.fileBytes + 1);
     const PictureCost cost = pictureCost(bytes, icon ? QSize() : PageSize, budget);
     finding.format = QString::fromLatin1(cost.format);
     finding.size = cost.size;

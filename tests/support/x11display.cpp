@@ -62,10 +62,13 @@ XvfbServer::~XvfbServer()
 bool XvfbServer::start(QString *error)
 {
     // With -displayfd, Xvfb picks a free display and writes its number once it
-    // accepts connections.
+    // accepts connections. Without -noreset it resets when its last client
+    // leaves, as one test row's guide and connection do, and closes a
+    // connection the next row opens meanwhile.
     server.start(QStringLiteral("Xvfb"),
                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
-                  QStringLiteral("2048x1280x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+                  QStringLiteral("2048x1280x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                  QStringLiteral("-noreset")});
     if (!server.waitForStarted(5000)) {
         *error = QStringLiteral("Xvfb does not start; the xvfb package has it");
         return false;
