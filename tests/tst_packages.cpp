@@ -3,6 +3,8 @@
 #include "support/testpictures.h"
 #include "support/x11display.h"
 
+#include "quorvelconfig.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -50,7 +52,7 @@ private:
 
 namespace {
 
-const QString App = QStringLiteral("/opt/quorvel-guide/app");
+const QString App = QStringLiteral(QUORVEL_APP_DIR);
 const QString Tool = QStringLiteral("/opt/quorvel-guide/bin/guide-pictures");
 const QString Site = QStringLiteral("ci-showroom");
 
@@ -431,7 +433,7 @@ dpkg-deb --root-owner-group -b tree old.deb >/dev/null)";
     QVERIFY(kept.removeRecursively());
     step = aptGet({QStringLiteral("install"), guideDeb, demoDeb});
     QVERIFY2(step.exitCode == 0, step.output.constData());
-    QVERIFY(packageStatus(QStringLiteral("quorvel-guide")).endsWith(QLatin1String(" 1.1.0")));
+    QVERIFY(packageStatus(QStringLiteral("quorvel-guide")).endsWith(QLatin1String(" " QUORVEL_VERSION)));
 
     // The demo package owns the pictures now; the placed one is kept, alone.
     QCOMPARE(kept.entryList(QDir::Files), QStringList{QStringLiteral("home.jpg")});
