@@ -76,7 +76,7 @@ configure() {
 }
 
 compile() {
-    # shellcheck disable=SC2086
+    # shellcheck disable=SC2046
     cmake --build "$OUT" -j "$(nproc)" --target quorvel-guide guide-pictures windows-demo-pictures $(wine_test_names) \
         >"$OUT/build.log" 2>&1 || { grep -E 'error|Error' "$OUT/build.log" | head -40; die "the build failed (see $OUT/build.log)"; }
     ! grep -q 'warning:' "$OUT/build.log" || die "the build has warnings (see $OUT/build.log)"
@@ -106,8 +106,7 @@ package() {
     (cd "$OUT" && cpack) >"$OUT/cpack.log"
     sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p' "$OUT/cpack.log" >"$OUT/packages.txt"
     [ "$(grep -c 'setup\.exe$\|\.zip$' "$OUT/packages.txt")" = 2 ] || die "CPack made no installer and zip (see $OUT/cpack.log)"
-    # shellcheck disable=SC2046
-    ls -l $(cat "$OUT/packages.txt") | tee -a "$OUT/times.txt"
+    while read -r made; do ls -l "$made"; done <"$OUT/packages.txt" | tee -a "$OUT/times.txt"
 }
 
 unit_tests() {
