@@ -1,12 +1,12 @@
 #include "benchmarks.h"
 
+#include "measures/measures.h"
+#include "measures/paintcounter.h"
+#include "measures/processmemory.h"
 #include "shell/abstractquorvelwidget.h"
 #include "shell/basewidget.h"
 #include "shell/pagefactory.h"
 #include "shell/picturefile.h"
-#include "tools/measures.h"
-#include "tools/paintcounter.h"
-#include "tools/processmemory.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

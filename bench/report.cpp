@@ -4,7 +4,7 @@
 #include "table.h"
 #include "targets.h"
 
-#include "tools/measures.h"
+#include "measures/measures.h"
 
 #include <QFile>
 #include <QSysInfo>

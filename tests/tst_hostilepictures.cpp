@@ -1,12 +1,12 @@
 #include "shell/basewidget.h"
 #include "shell/picturefile.h"
 
+#include "measures/measures.h"
+#include "measures/paintcounter.h"
+#include "measures/processmemory.h"
 #include "support/forgedpictures.h"
 #include "support/guidetest.h"
 #include "support/testpictures.h"
-#include "tools/measures.h"
-#include "tools/paintcounter.h"
-#include "tools/processmemory.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "shell/basewidget.h"
 
+#include "measures/measures.h"
 #include "support/guidetest.h"
 #include "support/testpictures.h"
-#include "tools/measures.h"
 
 #include <QTest>
 

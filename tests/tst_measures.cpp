@@ -1,4 +1,4 @@
-#include "tools/measures.h"
+#include "measures/measures.h"
 
 #include <QTest>
 

@@ -2,11 +2,11 @@
 #include "shell/topwatcher.h"
 #include "tools/guidepictures.h"
 
+#include "measures/measures.h"
+#include "measures/processmemory.h"
 #include "support/guidetest.h"
 #include "support/testpictures.h"
 #include "support/touch.h"
-#include "tools/measures.h"
-#include "tools/processmemory.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

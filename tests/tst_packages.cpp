@@ -3,6 +3,8 @@
 #include "support/testpictures.h"
 #include "support/x11display.h"
 
+#include "quorvelconfig.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -54,7 +56,7 @@ private:
 
 namespace {
 
-const QString App = QStringLiteral("/opt/quorvel-guide/app");
+const QString App = QStringLiteral(QUORVEL_APP_DIR);
 const QString Tool = QStringLiteral("/opt/quorvel-guide/bin/guide-pictures");
 const QString Site = QStringLiteral("ci-showroom");
 
@@ -470,7 +472,7 @@ dpkg-deb --root-owner-group -b tree old.deb >/dev/null)";
     QDir kept(QStringLiteral("/var/backups/quorvel-guide-pictures-1.0.0"));
     QVERIFY(kept.removeRecursively());
     QVERIFY(installed({guideDeb, demoDeb}));
-    QVERIFY(packageStatus(QStringLiteral("quorvel-guide")).endsWith(QLatin1String(" 1.1.0")));
+    QVERIFY(packageStatus(QStringLiteral("quorvel-guide")).endsWith(QLatin1String(" " QUORVEL_VERSION)));
 
     // The demo package owns the pictures now; the placed one is kept, alone.
     QCOMPARE(kept.entryList(QDir::Files), QStringList{QStringLiteral("home.jpg")});

@@ -1,6 +1,7 @@
 #include "shell/basewidget.h"
 #include "shell/picturefile.h"
 
+#include "measures/measures.h"
 #include "support/forgedpictures.h"
 #include "support/guidetest.h"
 #include "support/testpictures.h"
@@ -8,7 +9,6 @@
 #include "tools/guidegraph.h"
 #include "tools/guidepictures.h"
 #include "tools/guidesurvey.h"
-#include "tools/measures.h"
 #include "tools/overlay.h"
 #include "tools/picturecheck.h"
 #include "tools/picturefit.h"

@@ -1,9 +1,9 @@
 #include "shell/basewidget.h"
 #include "shell/picturefile.h"
 
+#include "measures/measures.h"
 #include "support/guidetest.h"
 #include "support/testpictures.h"
-#include "tools/measures.h"
 #include "tools/preview.h"
 
 #include <QDir>

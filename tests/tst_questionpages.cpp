@@ -1,8 +1,8 @@
 #include "shell/basewidget.h"
 
+#include "measures/processmemory.h"
 #include "support/guidetest.h"
 #include "support/testpictures.h"
-#include "tools/processmemory.h"
 
 #include <QComboBox>
 #include <QPointer>

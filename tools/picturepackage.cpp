@@ -4,6 +4,7 @@
 #include "picturefit.h"
 
 #include "guidepictures.h"
+#include "quorvelconfig.h"
 
 #include <QCryptographicHash>
 #include <QDate>
@@ -23,10 +24,6 @@ namespace PicturePackage {
 
 namespace {
 
-const char Maintainer[] = "Quorvel guide maintainers <guide@quorvel.example>";
-// The release whose program package stopped holding the pictures: a picture
-// package takes the files over from an older one.
-const char SplitVersion[] = "1.1.0";
 // The synopsis names the site and stays within 80 characters.
 constexpr int MaxSiteLength = 30;
 constexpr int MaxVersionLength = 40;
@@ -81,7 +78,7 @@ QByteArray changelog(const QString &site, const QString &version)
     return QStringLiteral("%1 (%2) stable; urgency=medium\n\n"
                           "  * The pictures of %3, packed by guide-pictures.\n\n"
                           " -- %4  %5\n")
-        .arg(packageName(site), version, site, QLatin1String(Maintainer), date)
+        .arg(packageName(site), version, site, QLatin1String(QUORVEL_MAINTAINER), date)
         .toUtf8();
 }
 
@@ -289,9 +286,9 @@ QString control(const QString &site, const QString &version, qint64 installedKiB
                           " beside the guide in %7. Installing this package\n"
                           " replaces whichever picture package was installed; a running guide shows\n"
                           " the new pictures at its next paint.\n")
-        .arg(packageName(site), version, QLatin1String(Maintainer))
+        .arg(packageName(site), version, QLatin1String(QUORVEL_MAINTAINER))
         .arg(installedKiB)
-        .arg(QLatin1String(SplitVersion), site, appDir());
+        .arg(QLatin1String(QUORVEL_PICTURES_SPLIT_VERSION), site, appDir());
 }
 
 int run(const QStringList &arguments)

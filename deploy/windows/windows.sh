@@ -5,10 +5,11 @@
 #   qt5-mingw/   Qt 5 for Windows: unpacked from ../shared/windows/qt5-mingw.tar.xz
 #                (or QUORVEL_QT_CACHE) when its checksum is right, else built
 #   deploy/      the guide as installed, with the demo pictures beside it
-#   quorvel-guide-VERSION-win64-setup.exe and quorvel-guide-VERSION-win64.zip
+#   quorvel-guide-VERSION-win64-setup.exe and quorvel-guide-VERSION-win64.zip,
+#                both made by CPack
 #   wine/        the Wine prefix of the checks
-# --test also runs the unit tests under Wine and the checks of wine-checks.sh,
-# in one Xvfb.
+# --test also runs the tests labelled "wine" under Wine and the checks of
+# wine-checks.sh, in one Xvfb.
 set -eu
 
 SELF="$(cd "$(dirname "$0")" && pwd)/$(basename "$0")"
@@ -18,24 +19,10 @@ WINE_RUN="$PWD/deploy/windows/wine-run.sh"
 QT="$PWD/$OUT/qt5-mingw"
 CACHE="${QUORVEL_QT_CACHE:-../shared/windows/qt5-mingw.tar.xz}"
 CACHE_SHA256=f2d47d89a88d6d58badf613a2991aec8f2bab0d71a8dccf68afe7b421d2761f3
-# The quick tests are ctest's label "unit", but for the one that checks what only
-# Debian has (its package tools), the one that shows a new window for each of
-# the 138 ids, which under Wine took 20 s and more an id, the three that press
-# every hot-spot of the page tables (the same compiled tables on every system;
-# under Wine they took 216 s, 357 s and more than 600 s, and tst_home,
-# tst_features and the installed guide's walk press the pages there), and those
-# not yet tried under Wine (touch, shutdown, preview).
-NOT_ON_WINDOWS="tst_picturepackage
-tst_basewidget
-tst_productpages
-tst_questionpages
-tst_graph
-tst_touch
-tst_shutdown
-tst_preview"
-# Asks the configured build.
-unit_test_names() {
-    (cd "$OUT" && ctest -N -L unit) | sed -n 's/^ *Test *#[0-9]*: *//p' | grep -vxF "$NOT_ON_WINDOWS" | tr '\n' ' '
+# The tests to build and run under Wine: those with ctest's label "wine"
+# (tests/CMakeLists.txt says which and why).
+wine_test_names() {
+    (cd "$OUT" && ctest -N -L wine) | sed -n 's/^ *Test *#[0-9]*: *//p' | tr '\n' ' '
 }
 # Under Wine on a loaded machine the home page comes 270 to 350 ms after the
 # start instead of under 250: that one timing check runs natively only.
@@ -89,9 +76,8 @@ configure() {
 }
 
 compile() {
-    UNIT_TESTS=$(unit_test_names)
-    # shellcheck disable=SC2086
-    cmake --build "$OUT" -j "$(nproc)" --target quorvel-guide guide-pictures windows-demo-pictures $UNIT_TESTS \
+    # shellcheck disable=SC2046
+    cmake --build "$OUT" -j "$(nproc)" --target quorvel-guide guide-pictures windows-demo-pictures $(wine_test_names) \
         >"$OUT/build.log" 2>&1 || { grep -E 'error|Error' "$OUT/build.log" | head -40; die "the build failed (see $OUT/build.log)"; }
     ! grep -q 'warning:' "$OUT/build.log" || die "the build has warnings (see $OUT/build.log)"
 }
@@ -114,16 +100,13 @@ lay_out() {
     say "Laid out $deploy: $(find "$deploy" -type f | wc -l) files, $(du -sh "$deploy" | cut -f1)."
 }
 
+# CPack names what it made; the installer goes to the checks.
 package() {
-    version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$OUT/CMakeCache.txt")
-    name="quorvel-guide-$version-win64"
-    rm -f "$OUT/$name-setup.exe" "$OUT/$name.zip"
-    (cd "$OUT" && cpack -G NSIS >/dev/null)
-    # The portable zip: the guide in a folder of its own, pictures beside it.
-    rm -rf "$OUT/zip" && mkdir -p "$OUT/zip" && cp -r "$OUT/deploy" "$OUT/zip/$name"
-    rm -rf "$OUT/zip/$name/demo-pictures"
-    (cd "$OUT/zip" && cmake -E tar cf "../$name.zip" --format=zip "$name")
-    ls -l "$OUT/$name-setup.exe" "$OUT/$name.zip" | tee -a "$OUT/times.txt"
+    rm -f "$OUT"/quorvel-guide-*-win64-setup.exe "$OUT"/quorvel-guide-*-win64.zip
+    (cd "$OUT" && cpack) >"$OUT/cpack.log"
+    sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p' "$OUT/cpack.log" >"$OUT/packages.txt"
+    [ "$(grep -c 'setup\.exe$\|\.zip$' "$OUT/packages.txt")" = 2 ] || die "CPack made no installer and zip (see $OUT/cpack.log)"
+    while read -r made; do ls -l "$made"; done <"$OUT/packages.txt" | tee -a "$OUT/times.txt"
 }
 
 unit_tests() {
@@ -136,7 +119,7 @@ unit_tests() {
     # Returns once the services are up, whichever of the two started them.
     wine cmd /c exit </dev/null >/dev/null 2>&1
     whole='' skipped=''
-    for test in $(unit_test_names); do
+    for test in $(wine_test_names); do
         case " $WINE_SKIPS " in
         *" $test:"*) skipped="$skipped $test" ;;
         *) whole="$whole $test" ;;
@@ -165,12 +148,18 @@ unit_tests() {
 }
 
 # The checks under Wine, in the one Xvfb of the run: Wine's desktop needs a
-# display even for the tests on the offscreen platform.
+# display even for the tests on the offscreen platform. Each is a process of
+# its own, so that `set -e` holds in it: a step that fails ends it, even
+# though its status is looked at here.
 if [ "${1:-}" = --in-xvfb ]; then
     failed=0
-    timed_status "Wine checks" deploy/windows/wine-checks.sh "$OUT" || failed=1
-    timed_status "unit tests under Wine" unit_tests || failed=1
+    timed_status "Wine checks" deploy/windows/wine-checks.sh "$OUT" "$(grep 'setup\.exe$' "$OUT/packages.txt")" || failed=1
+    timed_status "unit tests under Wine" "$SELF" --unit-tests || failed=1
     exit $failed
+fi
+if [ "${1:-}" = --unit-tests ]; then
+    unit_tests
+    exit
 fi
 
 : >"$OUT/times.txt"

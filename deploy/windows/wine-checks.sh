@@ -4,14 +4,13 @@
 # non-ASCII letters, the installed guide walked through its window with real X
 # input (xdotool, XTest), Qt's options on the wide command line, and a site's
 # pictures through a reinstall, an upgrade and an uninstall.
-#   deploy/windows/wine-checks.sh BUILD_WINDOWS_DIR
+#   deploy/windows/wine-checks.sh BUILD_WINDOWS_DIR INSTALLER
 # WINEPREFIX names the Wine prefix to use; it is made when missing.
 set -eu
 
 OUT=$(cd "$1" && pwd)
 HERE=$(cd "$(dirname "$0")" && pwd)
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$OUT/CMakeCache.txt")
-SETUP="$OUT/quorvel-guide-$version-win64-setup.exe"
+SETUP=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 UPGRADE="$OUT/upgrade/quorvel-guide-upgrade-win64-setup.exe"
 export WINEPREFIX="${WINEPREFIX:-$OUT/wine}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8

@@ -1,8 +1,8 @@
 #include "testpictures.h"
 
+#include "measures/measures.h"
 #include "shell/picturefile.h"
 #include "tools/guidepictures.h"
-#include "tools/measures.h"
 
 #include <QCoreApplication>
 #include <QImage>
