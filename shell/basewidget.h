@@ -3,6 +3,7 @@
 
 #include "pageid.h"
 
+#include <QPointer>
 #include <QWidget>
 
 class AbstractQuorvelWidget;
@@ -31,6 +32,8 @@ protected:
 private:
     AbstractQuorvelWidget *currentPage = nullptr;
     TopWatcher *watcher = nullptr;
+    // Until its first paint, which starts the watcher's wait.
+    QPointer<AbstractQuorvelWidget> startPage;
 };
 
 #endif
