@@ -319,7 +319,7 @@ def check(guest, screen):
     figure('press: home button to home page', time.monotonic() - began)
 
     guest.serial.wait_for(rb'root@[^:]*:~# ', BOOT_LIMIT)
-    guest.serial.run('stty cols 250')
+    guest.serial.run('stty cols 250; export SYSTEMD_PAGER= PAGER=cat')
     guest.serial.run('mount -t 9p -o trans=virtio,ro share /mnt')
     guest.serial.run('md5sum /opt/quorvel-guide/app/*.jpg /opt/quorvel-guide/app/*.png >/root/pictures.md5')
 
@@ -363,19 +363,23 @@ def check(guest, screen):
     guest.serial.run('DEBIAN_FRONTEND=noninteractive apt-get install -y /mnt/quorvel-guide-kiosk_*_all.deb')
     print('boot-test: a reinstall, an upgrade and a purge of the kiosk kept every picture', flush=True)
 
-    # The firmware here does not come back from a reset under TCG; QEMU ends
-    # at the guest's reboot instead (-no-reboot) and the test starts it again.
+    # The guest's reset hung in the firmware under TCG here: QEMU ends at the
+    # reset (-no-reboot), or is ended once the guest's kernel restarts, and
+    # the test starts it again on the same disk.
     guest.serial.sock.sendall(b'systemctl reboot\n')
     began = time.monotonic()
+    guest.serial.wait_for(rb'reboot: Restarting system', BACK_LIMIT)
     try:
-        guest.process.wait(BACK_LIMIT)
+        guest.process.wait(10)
     except subprocess.TimeoutExpired:
-        fail('the guest did not reboot within %d s' % BACK_LIMIT)
+        print('boot-test: the reset hung; QEMU ended and started again', flush=True)
+    guest.stop()
     guest.start()
     home_after, start = start_then_home(screen, 'reboot')
     figure('reboot: to home page', time.monotonic() - began)
     figure('reboot: start picture on screen', start)
     guest.serial.wait_for(rb'root@[^:]*:~# ', BOOT_LIMIT)
+    guest.serial.run('export SYSTEMD_PAGER= PAGER=cat')
     guest.serial.run('md5sum --quiet -c /root/pictures.md5')
 
 
