@@ -20,10 +20,10 @@ Basewidget::Basewidget(QWidget *parent)
     if (idle)
         connect(idle, SIGNAL(sigOpenWidget(int)), this, SLOT(sltOpenWidget(int)));
     sltOpenWidget(StartPageId);
+    startPage = currentPage;
 
     watcher = new TopWatcher;
     connect(watcher, SIGNAL(sigWaitFinished()), this, SLOT(sltWaitFinished()));
-    emit watcher->sigRun();
     connect(watcher, SIGNAL(sigOpen(int)), this, SLOT(sltOpenWidget(int)));
 }
 
@@ -35,6 +35,12 @@ Basewidget::~Basewidget()
 
 bool Basewidget::eventFilter(QObject *watched, QEvent *event)
 {
+    // The start picture's three seconds count from its first frame: a slow
+    // start (a compositor still coming up) would otherwise swallow them.
+    if (event->type() == QEvent::Paint && startPage && watched == startPage.data()) {
+        startPage = nullptr;
+        emit watcher->sigRun();
+    }
     // The platform leaves its pointer where a finger lifted, so a button that
     // came under it (on the page the tap opened) would keep its hover wash lit
     // until the next touch. Once the last finger is up, the window hears that

@@ -3,6 +3,7 @@
 
 #include "pageid.h"
 
+#include <QPointer>
 #include <QWidget>
 
 class AbstractQuorvelWidget;
@@ -35,6 +36,8 @@ private:
     AbstractQuorvelWidget *currentPage = nullptr;
     TopWatcher *watcher = nullptr;
     IdleReturn *idle = nullptr;
+    // Until its first paint, which starts the watcher's wait.
+    QPointer<AbstractQuorvelWidget> startPage;
 };
 
 #endif

@@ -45,7 +45,10 @@ bool showHome(Basewidget &window)
 
 bool skipStartDelay(Basewidget &window)
 {
-    // The wait may not have begun yet, so ask until the home page shows.
+    // The wait begins at the start picture's first paint, which a hidden
+    // window never has; and it may not have begun yet, so ask until the home
+    // page shows.
+    window.show();
     const bool home = QTest::qWaitFor([&window] {
         emit window.topWatcher()->sigExit();
         return pageClass(window) == "QuorvelHome";

@@ -1,0 +1,77 @@
+#!/bin/sh
+# Builds a bootable Debian 12 amd64 disk image that starts straight into the
+# guide: ./guide image PACKAGES OUT (run as root; Debian's archive as apt here
+# is set up). OUT/quorvel-kiosk.img is a GPT disk: an EFI system partition
+# with systemd-boot, the kernel and its initrd, then the root file system.
+# Nothing is mounted: the file systems are made from folders.
+set -eu
+packages=$(cd "$1" && pwd)
+out=$2
+here=$(cd "$(dirname "$0")" && pwd)
+
+# The partitions' identities are fixed, so that the boot entry can name the
+# root without a look at the disk.
+root_uuid=6b1f2a0e-5c3d-4e8f-9a71-2d4c8b0e9f13
+esp_mib=256
+root_mib=3072
+
+rm -rf "$out"
+mkdir -p "$out"
+tree="$out/root"
+boot="$out/boot"
+mkdir -p "$boot"
+
+program=$(ls "$packages"/quorvel-guide_*_amd64.deb)
+pictures=$(ls "$packages"/quorvel-guide-demo-pictures_*_all.deb)
+kiosk=$(ls "$packages"/quorvel-guide-kiosk_*_all.deb)
+
+# What the three packages depend on comes from the archive; they themselves
+# are copied in and installed with dpkg (mmdebstrap's own way with local
+# packages loses them in a chroot made as root).
+needs=$(for deb in "$program" "$pictures" "$kiosk"; do dpkg-deb --field "$deb" Depends; done |
+    tr ',' '\n' | sed 's/(.*)//; s/ //g' | grep -v -e '^quorvel-guide' -e '^$' | sort -u | paste -sd, -)
+
+mmdebstrap --variant=minbase \
+    --include=linux-image-amd64,systemd-sysv,udev,dbus,libpam-systemd,initramfs-tools,kmod,systemd-boot-efi,fonts-dejavu-core \
+    --include="$needs" \
+    --customize-hook='mkdir -p "$1/root/debs"' \
+    --customize-hook="copy-in $program $pictures $kiosk /root/debs" \
+    --customize-hook='chroot "$1" sh -c "dpkg -i /root/debs/*.deb && rm -r /root/debs"' \
+    --customize-hook="echo quorvel-kiosk >\"\$1/etc/hostname\"" \
+    --customize-hook="echo 'PARTUUID=$root_uuid / ext4 errors=remount-ro 0 1' >\"\$1/etc/fstab\"" \
+    --customize-hook="mkdir -p \"\$1/etc/systemd/system/serial-getty@ttyS0.service.d\"" \
+    --customize-hook="copy-in $here/test-console.conf /etc/systemd/system/serial-getty@ttyS0.service.d" \
+    --customize-hook="sync-out /boot $boot" \
+    --customize-hook="copy-out /usr/lib/systemd/boot/efi/systemd-bootx64.efi $out" \
+    bookworm "$tree" /etc/apt/sources.list.d/debian.sources
+
+# The EFI system partition: systemd-boot, the kernel and the initrd, and one
+# entry that boots at once.
+esp="$out/esp.img"
+truncate -s "${esp_mib}M" "$esp"
+mkfs.fat -F 32 -n QUORVELESP "$esp" >/dev/null
+mmd -i "$esp" ::/EFI ::/EFI/BOOT ::/loader ::/loader/entries
+mcopy -i "$esp" "$out/systemd-bootx64.efi" ::/EFI/BOOT/BOOTX64.EFI
+mcopy -i "$esp" "$(ls "$boot"/vmlinuz-*)" ::/vmlinuz
+mcopy -i "$esp" "$(ls "$boot"/initrd.img-*)" ::/initrd.img
+printf 'default quorvel.conf\ntimeout 0\n' >"$out/loader.conf"
+printf 'title Quorvel guide\nlinux /vmlinuz\ninitrd /initrd.img\noptions root=PARTUUID=%s rw quiet\n' \
+    "$root_uuid" >"$out/quorvel.conf"
+mcopy -i "$esp" "$out/loader.conf" ::/loader/loader.conf
+mcopy -i "$esp" "$out/quorvel.conf" ::/loader/entries/quorvel.conf
+
+rootfs="$out/rootfs.img"
+mke2fs -q -t ext4 -L quorvel-root -d "$tree" "$rootfs" "${root_mib}M"
+
+# The disk: 1 MiB for the partition table, the two partitions, and room for
+# the backup table at the end.
+disk="$out/quorvel-kiosk.img"
+truncate -s "$((1 + esp_mib + root_mib + 1))M" "$disk"
+sfdisk --quiet "$disk" <<TABLE
+label: gpt
+start=1MiB, size=${esp_mib}MiB, type=C12A7328-F81F-11D2-BA4B-00A0C93EC93B, name=esp
+start=$((1 + esp_mib))MiB, size=${root_mib}MiB, type=4F68BCE3-E8CD-4DB1-96E7-FBCAF984B709, uuid=$root_uuid, name=quorvel-root
+TABLE
+dd if="$esp" of="$disk" bs=1M seek=1 conv=notrunc,sparse status=none
+dd if="$rootfs" of="$disk" bs=1M seek="$((1 + esp_mib))" conv=notrunc,sparse status=none
+rm -rf "$esp" "$rootfs" "$tree" "$out"/*.conf "$out/systemd-bootx64.efi"

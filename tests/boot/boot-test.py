@@ -1,0 +1,388 @@
+#!/usr/bin/env python3
+"""Boots the kiosk image under QEMU and checks it from its screen alone.
+
+    boot-test.py IMAGE_DIR PACKAGE_DIR
+
+The screen is read with QMP screendump and each grab is matched against the
+demo pictures; presses go through an absolute pointer (a USB tablet). The
+serial console, opened only for this test, kills, installs and reboots.
+Prints the times it measured; exits non-zero at the first check that fails.
+"""
+
+import glob
+import json
+import os
+import re
+import shutil
+import socket
+import subprocess
+import sys
+import time
+
+IMAGE_DIR, PACKAGE_DIR = sys.argv[1], sys.argv[2]
+WORK = os.path.abspath('build-boot')
+SCREEN_W, SCREEN_H = 1024, 600
+WINDOW_W, WINDOW_H = 1000, 600
+ESP = '@@1M'  # the EFI system partition's offset in the disk
+# Generous under emulation on a loaded machine; the figures printed are what counts.
+BOOT_LIMIT, BACK_LIMIT, PRESS_LIMIT = 600, 300, 60
+
+started = time.monotonic()
+figures = []
+
+
+def now():
+    return time.monotonic() - started
+
+
+def fail(message):
+    print('boot-test: FAIL: ' + message, flush=True)
+    sys.exit(1)
+
+
+def figure(name, seconds):
+    figures.append((name, seconds))
+    print('boot-test: %-44s %7.1f s' % (name, seconds), flush=True)
+
+
+def read_ppm(path, step=8):
+    """Every step-th pixel of the window's area, as a flat list of bytes."""
+    with open(path, 'rb') as f:
+        data = f.read()
+    fields = re.match(rb'P6\s+(\d+)\s+(\d+)\s+(\d+)\s', data)
+    width = int(fields.group(1))
+    pixels = data[fields.end():]
+    out = bytearray()
+    for y in range(0, WINDOW_H, step):
+        row = y * width * 3
+        for x in range(0, WINDOW_W, step):
+            out += pixels[row + x * 3:row + x * 3 + 3]
+    return bytes(out)
+
+
+def distance(a, b):
+    return sum(abs(p - q) for p, q in zip(a, b)) / len(a)
+
+
+class Qmp:
+    def __init__(self, path):
+        self.sock = socket.socket(socket.AF_UNIX)
+        self.sock.connect(path)
+        self.file = self.sock.makefile('rw')
+        self.file.readline()
+        self.command('qmp_capabilities')
+
+    def command(self, name, **arguments):
+        self.file.write(json.dumps({'execute': name, 'arguments': arguments}) + '\n')
+        self.file.flush()
+        while True:
+            reply = json.loads(self.file.readline())
+            if 'return' in reply:
+                return reply['return']
+            if 'error' in reply:
+                fail('QMP %s: %s' % (name, reply['error']))
+
+    def press(self, x, y):
+        axes = [{'type': 'abs', 'data': {'axis': 'x', 'value': x * 32767 // (SCREEN_W - 1)}},
+                {'type': 'abs', 'data': {'axis': 'y', 'value': y * 32767 // (SCREEN_H - 1)}}]
+        self.command('input-send-event', events=axes)
+        for down in (True, False):
+            self.command('input-send-event',
+                         events=[{'type': 'btn', 'data': {'button': 'left', 'down': down}}])
+            time.sleep(0.1)
+
+
+class Serial:
+    def __init__(self, path):
+        self.sock = socket.socket(socket.AF_UNIX)
+        self.sock.connect(path)
+        self.sock.settimeout(1)
+        self.seen = b''
+
+    def wait_for(self, pattern, limit):
+        deadline = time.monotonic() + limit
+        while time.monotonic() < deadline:
+            found = re.search(pattern, self.seen)
+            if found:
+                self.seen = self.seen[found.end():]
+                return found
+            try:
+                chunk = self.sock.recv(4096)
+            except socket.timeout:
+                continue
+            if not chunk:
+                break
+            self.seen += chunk
+            with open(os.path.join(WORK, 'serial.log'), 'ab') as log:
+                log.write(chunk)
+        fail('the serial console never showed %r' % pattern)
+
+    def run(self, command, limit=300):
+        """Runs a shell command in the guest; returns its output."""
+        self.seen = b''
+        self.sock.sendall(command.encode() + b'; echo "@@@$?@@@"\n')
+        found = self.wait_for(rb'@@@(\d+)@@@', limit)
+        # What came before the marker, without the echoed command line.
+        text = found.string[:found.start()].decode(errors='replace').replace('\r', '')
+        text = re.sub('\x1b\\[[0-9;?]*[a-zA-Z]', '', text)
+        output = text.split('\n', 1)[1] if '\n' in text else ''
+        if found.group(1) != b'0':
+            fail('in the guest, %r ended with %s:\n%s' % (command, found.group(1).decode(), output))
+        return output
+
+
+class Guest:
+    def __init__(self, disk, share):
+        self.disk, self.share = disk, share
+        self.process = None
+        self.kvm = kvm_works()
+        print('boot-test: accelerator %s' % ('KVM' if self.kvm else 'TCG'), flush=True)
+
+    def start(self):
+        for name in ('qmp.sock', 'serial.sock'):
+            if os.path.exists(os.path.join(WORK, name)):
+                os.remove(os.path.join(WORK, name))
+        self.process = subprocess.Popen(
+            ['qemu-system-x86_64', '-machine', 'q35', '-m', '2048', '-smp', '2'] +
+            (['-accel', 'kvm', '-cpu', 'host'] if self.kvm else ['-accel', 'tcg,thread=multi']) +
+            ['-drive', 'if=pflash,format=raw,readonly=on,file=/usr/share/OVMF/OVMF_CODE_4M.fd',
+             '-drive', 'if=pflash,format=raw,file=' + os.path.join(WORK, 'vars.fd'),
+             '-drive', 'file=%s,if=virtio,format=raw' % self.disk,
+             '-device', 'virtio-vga,xres=%d,yres=%d' % (SCREEN_W, SCREEN_H),
+             '-device', 'qemu-xhci', '-device', 'usb-tablet',
+             '-virtfs', 'local,path=%s,mount_tag=share,security_model=none,readonly=on' % self.share,
+             '-nic', 'none', '-display', 'none', '-no-reboot',
+             '-qmp', 'unix:%s,server=on,wait=off' % os.path.join(WORK, 'qmp.sock'),
+             '-serial', 'unix:%s,server=on,wait=off' % os.path.join(WORK, 'serial.sock')],
+            stdout=subprocess.DEVNULL, stderr=open(os.path.join(WORK, 'qemu.log'), 'w'))
+        deadline = time.monotonic() + 30
+        while not os.path.exists(os.path.join(WORK, 'serial.sock')):
+            if time.monotonic() > deadline:
+                fail('QEMU did not start; see build-boot/qemu.log')
+            time.sleep(0.2)
+        time.sleep(0.5)
+        self.qmp = Qmp(os.path.join(WORK, 'qmp.sock'))
+        self.serial = Serial(os.path.join(WORK, 'serial.sock'))
+
+    def grab(self):
+        path = os.path.join(WORK, 'screen.ppm')
+        self.qmp.command('screendump', filename=path)
+        return read_ppm(path)
+
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+
+
+def kvm_works():
+    """KVM where it runs the firmware; here /dev/kvm exists and still fails."""
+    if os.environ.get('QUORVEL_BOOT_ACCEL') == 'tcg' or not os.access('/dev/kvm', os.W_OK):
+        return False
+    path = os.path.join(WORK, 'probe.sock')
+    probe = subprocess.Popen(['qemu-system-x86_64', '-accel', 'kvm', '-cpu', 'host', '-machine', 'q35', '-m', '256',
+                              '-drive', 'if=pflash,format=raw,readonly=on,file=/usr/share/OVMF/OVMF_CODE_4M.fd',
+                              '-display', 'none', '-nodefaults', '-qmp', 'unix:%s,server=on,wait=off' % path],
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        time.sleep(5)
+        if probe.poll() is not None:
+            return False
+        # A KVM fault pauses the guest rather than ending QEMU.
+        return Qmp(path).command('query-status')['status'] == 'running'
+    finally:
+        probe.kill()
+        probe.wait()
+
+
+class Screen:
+    """Tells which demo picture the guest shows."""
+
+    def __init__(self, guest, pictures):
+        self.guest = guest
+        self.pictures = pictures
+
+    def which(self):
+        grab = self.guest.grab()
+        name, best = min(((name, distance(grab, ref)) for name, ref in self.pictures.items()),
+                         key=lambda item: item[1])
+        self.nearest = '%s at %.1f' % (name, best)
+        # Half the distance of the two demo pictures nearest each other; what
+        # the guide draws over them (buttons, the model list) adds about 1.
+        return name if best < 6 else None
+
+    def wait_for(self, wanted, limit, what):
+        """Seconds until the screen shows wanted, and what it showed before."""
+        began = time.monotonic()
+        shown = []
+        while time.monotonic() - began < limit:
+            name = self.which()
+            if not shown or shown[-1][0] != name:
+                shown.append((name, time.monotonic()))
+            if name == wanted:
+                return time.monotonic() - began, shown
+            time.sleep(0.25)
+        fail('%s: %s never showed within %d s (seen: %s; last nearest: %s)'
+             % (what, wanted, limit, [s[0] for s in shown], self.nearest))
+
+
+def reference(pictures_dir, name):
+    out = os.path.join(WORK, name + '.ppm')
+    subprocess.run(['convert', os.path.join(pictures_dir, name), '-depth', '8', 'ppm:' + out], check=True)
+    return read_ppm(out)
+
+
+def start_then_home(screen, what, home='home.jpg'):
+    """Waits for the start picture then home; the start picture's seconds on screen."""
+    seconds, shown = screen.wait_for(home, BOOT_LIMIT, what)
+    names = [s[0] for s in shown]
+    if 'top.jpg' not in names:
+        fail('%s: the start picture was never seen (seen: %s)' % (what, names))
+    top_at = next(at for name, at in shown if name == 'top.jpg')
+    home_at = shown[-1][1]
+    return seconds, home_at - top_at
+
+
+def main():
+    shutil.rmtree(WORK, ignore_errors=True)
+    os.makedirs(WORK)
+    share = os.path.join(WORK, 'share')
+    os.makedirs(os.path.join(share, 'next'))
+
+    demo = os.path.join(PACKAGE_DIR, 'deploy', 'demo-pictures')
+    names = ['top.jpg', 'home.jpg', 'page1.jpg', 'page2.jpg']
+    screen_refs = {name: reference(demo, name) for name in names}
+
+    # A site's picture package whose home picture is the second question's.
+    site = os.path.join(WORK, 'site-pictures')
+    shutil.copytree(demo, site)
+    shutil.copy(os.path.join(demo, 'page2.jpg'), os.path.join(site, 'home.jpg'))
+    subprocess.run([os.path.join(PACKAGE_DIR, 'bin', 'guide-pictures'), 'package', site, '--name', 'boottest',
+                    '--version', '1', '--output', share], check=True, stdout=subprocess.DEVNULL,
+                   env=dict(os.environ, QT_QPA_PLATFORM='offscreen'))
+    for deb in glob.glob(os.path.join(PACKAGE_DIR, 'quorvel-guide*.deb')):
+        shutil.copy(deb, share)
+    # The next version of the program: this one, repacked with a higher version.
+    program = glob.glob(os.path.join(PACKAGE_DIR, 'quorvel-guide_*_amd64.deb'))[0]
+    tree = os.path.join(WORK, 'next')
+    subprocess.run(['dpkg-deb', '-R', program, tree], check=True)
+    subprocess.run(['sed', '-i', r's/^Version: .*/&+next1/', os.path.join(tree, 'DEBIAN', 'control')], check=True)
+    subprocess.run(['dpkg-deb', '--root-owner-group', '-b', tree, os.path.join(share, 'next', 'quorvel-guide.deb')],
+                   check=True, stdout=subprocess.DEVNULL)
+
+    # A copy of the image, booted with the test console on the serial port.
+    disk = os.path.join(WORK, 'disk.img')
+    subprocess.run(['cp', '--sparse=always', os.path.join(IMAGE_DIR, 'quorvel-kiosk.img'), disk], check=True)
+    shutil.copy('/usr/share/OVMF/OVMF_VARS_4M.fd', os.path.join(WORK, 'vars.fd'))
+    entry = subprocess.run(['mtype', '-i', disk + ESP, '::/loader/entries/quorvel.conf'], check=True,
+                           capture_output=True, text=True).stdout
+    entry = entry.replace(' quiet', ' quiet console=ttyS0,115200 quorvel.test-console')
+    with open(os.path.join(WORK, 'quorvel.conf'), 'w') as f:
+        f.write(entry)
+    subprocess.run(['mcopy', '-o', '-i', disk + ESP, os.path.join(WORK, 'quorvel.conf'),
+                    '::/loader/entries/quorvel.conf'], check=True)
+
+    guest = Guest(disk, share)
+    guest.start()
+    try:
+        screen = Screen(guest, screen_refs)
+        check(guest, screen)
+    finally:
+        guest.stop()
+    print('boot-test: passed, %d s in all' % now())
+
+
+def back_to_home(guest, screen, command, what):
+    guest.serial.run(command)
+    began = time.monotonic()
+    # The window goes away first, then the start picture comes, then home.
+    screen.wait_for(None, BACK_LIMIT, what + ' (gone)')
+    seconds, start = start_then_home(screen, what)
+    figure(what + ': home back', time.monotonic() - began)
+    return start
+
+
+def check(guest, screen):
+    home_after, start = start_then_home(screen, 'boot')
+    figure('boot: QEMU start to home page', now())
+    figure('boot: start picture on screen', start)
+    if start < 2.5:
+        fail('the start picture showed for %.1f s only' % start)
+
+    began = time.monotonic()
+    guest.qmp.press(265, 456)
+    screen.wait_for('page1.jpg', PRESS_LIMIT, 'press on the question hot-spot')
+    figure('press: hot-spot to question page', time.monotonic() - began)
+    began = time.monotonic()
+    guest.qmp.press(975, 25)
+    screen.wait_for('home.jpg', PRESS_LIMIT, 'press on home')
+    figure('press: home button to home page', time.monotonic() - began)
+
+    guest.serial.wait_for(rb'root@[^:]*:~# ', BOOT_LIMIT)
+    guest.serial.run('stty cols 250; export SYSTEMD_PAGER= PAGER=cat')
+    guest.serial.run('mount -t 9p -o trans=virtio,ro share /mnt')
+    guest.serial.run('md5sum /opt/quorvel-guide/app/*.jpg /opt/quorvel-guide/app/*.png >/root/pictures.md5')
+
+    back_to_home(guest, screen, 'kill -KILL $(pidof quorvel-guide)', 'killed guide')
+    back_to_home(guest, screen, 'kill -KILL $(pidof cage)', 'killed compositor')
+    guest.serial.run('date +%s >/root/restarted')
+    back_to_home(guest, screen, 'systemctl --no-block restart quorvel-guide-kiosk', 'unit restart')
+    log = guest.serial.run('journalctl -u quorvel-guide-kiosk -o cat --no-pager --since @$(cat /root/restarted)')
+    if any(fault in log for fault in ('ABRT', 'core-dump', 'Failed with result')):
+        fail('the kiosk unit did not stop cleanly:\n' + log)
+    print('boot-test: the unit\'s journal, last lines:\n' + '\n'.join(log.strip().split('\n')[-12:]), flush=True)
+
+    # Without a seat cage cannot start: the unit fails and is started again,
+    # and comes back once the seat is there.
+    restarts = int(guest.serial.run('systemctl show -P NRestarts quorvel-guide-kiosk').split()[-1])
+    guest.serial.run('systemctl mask --runtime seatd.service && systemctl stop seatd.service')
+    began = time.monotonic()
+    guest.serial.run('timeout %d sh -c \'until [ "$(systemctl show -P NRestarts quorvel-guide-kiosk)" -ge %d ]; '
+                     'do sleep 1; done\'' % (BACK_LIMIT, restarts + 2))
+    figure('no seat: two failed starts', time.monotonic() - began)
+    back_to_home(guest, screen, 'systemctl unmask --runtime seatd.service && systemctl start seatd.service',
+                 'seat back')
+
+    guest.serial.run('DEBIAN_FRONTEND=noninteractive apt-get install -y /mnt/quorvel-guide-pictures-boottest_1_all.deb')
+    began = time.monotonic()
+    guest.qmp.press(265, 456)
+    screen.wait_for('page1.jpg', PRESS_LIMIT, 'press after the site package')
+    guest.qmp.press(975, 25)
+    # The site's home picture is the second question's.
+    screen.wait_for('page2.jpg', PRESS_LIMIT, 'the site picture package at the next press')
+    figure('site package: its home picture at the press', time.monotonic() - began)
+
+    guest.serial.run('md5sum /opt/quorvel-guide/app/*.jpg /opt/quorvel-guide/app/*.png >/root/pictures.md5')
+    guest.serial.run('DEBIAN_FRONTEND=noninteractive apt-get install -y --reinstall /mnt/quorvel-guide_*_amd64.deb')
+    guest.serial.run('md5sum --quiet -c /root/pictures.md5')
+    guest.serial.run('DEBIAN_FRONTEND=noninteractive apt-get install -y /mnt/next/quorvel-guide.deb')
+    guest.serial.run("dpkg-query -W -f '${Version}' quorvel-guide | grep -q next1")
+    guest.serial.run('md5sum --quiet -c /root/pictures.md5')
+    guest.serial.run('DEBIAN_FRONTEND=noninteractive apt-get purge -y quorvel-guide-kiosk')
+    guest.serial.run('md5sum --quiet -c /root/pictures.md5')
+    guest.serial.run('DEBIAN_FRONTEND=noninteractive apt-get install -y /mnt/quorvel-guide-kiosk_*_all.deb')
+    print('boot-test: a reinstall, an upgrade and a purge of the kiosk kept every picture', flush=True)
+
+    # The guest's reset hung in the firmware under TCG here: QEMU ends at the
+    # reset (-no-reboot), or is ended once the guest's kernel restarts, and
+    # the test starts it again on the same disk.
+    guest.serial.sock.sendall(b'systemctl reboot\n')
+    began = time.monotonic()
+    guest.serial.wait_for(rb'reboot: Restarting system', BACK_LIMIT)
+    try:
+        guest.process.wait(10)
+    except subprocess.TimeoutExpired:
+        print('boot-test: the reset hung; QEMU ended and started again', flush=True)
+    guest.stop()
+    guest.start()
+    # The site's package is installed now: its home picture is the second question's.
+    home_after, start = start_then_home(screen, 'reboot', 'page2.jpg')
+    figure('reboot: to home page', time.monotonic() - began)
+    figure('reboot: start picture on screen', start)
+    guest.serial.wait_for(rb'root@[^:]*:~# ', BOOT_LIMIT)
+    guest.serial.run('export SYSTEMD_PAGER= PAGER=cat')
+    guest.serial.run('md5sum --quiet -c /root/pictures.md5')
+
+
+if __name__ == '__main__':
+    main()
