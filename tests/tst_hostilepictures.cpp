@@ -59,6 +59,11 @@ enum Hostile {
     ManyScans,
     TextBomb,
     HugeChunk,
+    ScansBehindEmptyComment, // the scans a model that stopped at the comment never counted
+    LumaOnlyScan, // every coefficient of a 10000 x 10000 frame held
+    BadChecksums, // a warning each
+    RepeatedPhys, // a warning each, every chunk valid
+    TallPng, // 24 x 1,000,000: a million rows
 };
 
 enum Shows {
@@ -66,6 +71,7 @@ enum Shows {
     TopOfIt, // what could be read of a picture cut short
     ThePicture,
     NoIcon, // the page's picture, with an empty home button face
+    Black, // a forged picture of black, read whole within the bound
 };
 
 // Page 61 shows 363ku.jpg; its detail page 81 leads back to it.
@@ -203,6 +209,17 @@ bool plant(Hostile hostile, const QString &name)
         return writeFile(path, ForgedPictures::pngWithCompressedText(900));
     case HugeChunk:
         return writeFile(path, ForgedPictures::pngClaimingAHugeChunk());
+    case ScansBehindEmptyComment:
+        return writeFile(path, ForgedPictures::progressiveScans(4096, 4096, 1400, true));
+    case LumaOnlyScan:
+        return writeFile(path, ForgedPictures::lumaOnlyScan(10000, 10000));
+    case BadChecksums:
+        return writeFile(path, ForgedPictures::pngWithRepeatedChunk(300000, "teXt", QByteArray(), true));
+    case RepeatedPhys:
+        return writeFile(path,
+                         ForgedPictures::pngWithRepeatedChunk(300000, "pHYs", QByteArray::fromHex("000000010000000100"), false));
+    case TallPng:
+        return writeFile(path, ForgedPictures::tallPng(24, 1000000));
     case CameraPhoto: {
         const QByteArray photo = cameraPhoto(colour);
         // A progressive frame's marker; scan data never holds it unescaped.
@@ -262,10 +279,18 @@ void TestHostilePictures::pageOpens_data()
     QTest::newRow("page, PNG bomb of 8192 x 8192") << PagePicture << int(PngBomb) << int(Blank) << 200 << 100;
     QTest::newRow("page, progressive 6000 x 4000 camera photo")
         << PagePicture << int(CameraPhoto) << int(ThePicture) << 1000 << 300;
-    QTest::newRow("page, progressive JPEG of 3000 scans") << PagePicture << int(ManyScans) << int(Blank) << 200 << 100;
+    QTest::newRow("page, progressive JPEG of 3000 scans") << PagePicture << int(ManyScans) << int(Blank) << 1000 << 300;
     QTest::newRow("page, PNG of 900 compressed texts") << PagePicture << int(TextBomb) << int(Blank) << 200 << 100;
     QTest::newRow("page, 70-byte PNG claiming a 1 GB chunk")
         << PagePicture << int(HugeChunk) << int(Blank) << 200 << 100;
+    QTest::newRow("page, 1400 scans behind an empty comment")
+        << PagePicture << int(ScansBehindEmptyComment) << int(Blank) << 1000 << 300;
+    QTest::newRow("page, 10000 x 10000 JPEG whose scan leaves out two components")
+        << PagePicture << int(LumaOnlyScan) << int(Blank) << 200 << 100;
+    QTest::newRow("page, PNG of 300000 chunks with bad checksums")
+        << PagePicture << int(BadChecksums) << int(Blank) << 200 << 100;
+    QTest::newRow("page, PNG of 300000 pHYs chunks") << PagePicture << int(RepeatedPhys) << int(Blank) << 200 << 100;
+    QTest::newRow("page, PNG of 24 x 1000000") << PagePicture << int(TallPng) << int(Black) << 1000 << 300;
 
     QTest::newRow("icon, zero bytes") << Icon << int(ZeroBytes) << int(NoIcon) << 200 << 100;
     QTest::newRow("icon, random bytes") << Icon << int(RandomBytes) << int(NoIcon) << 200 << 100;
@@ -276,6 +301,9 @@ void TestHostilePictures::pageOpens_data()
     QTest::newRow("icon, PNG bomb of 8192 x 8192") << Icon << int(PngBomb) << int(NoIcon) << 200 << 100;
     QTest::newRow("icon, PNG of 900 compressed texts") << Icon << int(TextBomb) << int(NoIcon) << 200 << 100;
     QTest::newRow("icon, 70-byte PNG claiming a 1 GB chunk") << Icon << int(HugeChunk) << int(NoIcon) << 200 << 100;
+    QTest::newRow("icon, 1400 scans behind an empty comment")
+        << Icon << int(ScansBehindEmptyComment) << int(NoIcon) << 300 << 100;
+    QTest::newRow("icon, PNG of 300000 chunks with bad checksums") << Icon << int(BadChecksums) << int(NoIcon) << 200 << 100;
 }
 
 void TestHostilePictures::pageOpens()
@@ -331,6 +359,9 @@ void TestHostilePictures::pageOpens()
         break;
     case ThePicture:
         QCOMPARE(TestPictures::shownPicture(window), name);
+        break;
+    case Black:
+        QVERIFY2(Measures::colourDistance(corner, Qt::black) == 0, qPrintable(corner.name()));
         break;
     case NoIcon:
         QCOMPARE(TestPictures::shownPicture(window), PagePicture);
