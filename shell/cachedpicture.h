@@ -7,16 +7,22 @@
 
 // A page's decoded picture, kept while the file behind it stays the same, so
 // that the repaints of a press or a hover cost no decode. Whether the file
-// changed is told by its size, inode, and modification and status-change
-// times to the nanosecond, looked up at every paint; a picture replaced while
-// the guide runs still shows at the next paint, and so does one that appears
-// or becomes readable.
+// changed is told by its size, file index (inode), and modification and
+// status-change times, looked up at every paint; a picture replaced while the
+// guide runs still shows at the next paint, and so does one that appears or
+// becomes readable. A replacement still being written is not shown: the old
+// picture stays until the new file has settled.
 class CachedPicture
 {
 public:
     // The picture at path decoded to size in device pixels; null when it
     // cannot be read or is over budget.
     QImage picture(const QString &path, QSize size);
+
+    // The last picture() came from a file written within the last second:
+    // it should be asked again after SettleMs.
+    bool settling() const { return !trusted; }
+    static constexpr int SettleMs = 1100;
 
     // How many times the file was decoded.
     int decodes() const { return decodeCount; }
