@@ -13,6 +13,10 @@ const char PngSignature[] = "\x89PNG\r\n\x1a\n";
 constexpr qint64 BytesPerPixel = 4;
 // A JPEG coefficient block: 64 coefficients of two bytes.
 constexpr qint64 BlockBytes = 128;
+// An arithmetic-coded block costs about twelve times a Huffman-coded one,
+// and once the input ends the decoder still works through every block left:
+// its frames are held to a fraction of the blocks.
+constexpr qint64 ArithmeticShare = 12;
 
 quint32 bigEndian(const uchar *p, int length)
 {
@@ -43,6 +47,13 @@ PictureCost judged(PictureCost cost, const PictureBudget &budget)
         cost.limit = PictureCost::Pixels;
         cost.tooMuch = QStringLiteral("declares %1, which takes %2 MB to decode, more than the %3 MB the guide allows")
                            .arg(sizeText(cost.size), megabytes(cost.memoryBytes), megabytes(budget.decodeBytes));
+    } else if (cost.arithmetic && cost.blocks > budget.frameBlocks / ArithmeticShare) {
+        cost.limit = PictureCost::Pixels;
+        cost.tooMuch = QStringLiteral("declares %1 in arithmetic coding, %2 thousand blocks to decode, more than the "
+                                      "%3 thousand the guide allows in it")
+                           .arg(sizeText(cost.size))
+                           .arg(cost.blocks / 1000)
+                           .arg(budget.frameBlocks / ArithmeticShare / 1000);
     } else if (cost.blocks > budget.frameBlocks) {
         cost.limit = PictureCost::Pixels;
         cost.tooMuch = QStringLiteral("declares %1, %2 million blocks to decode, more than the %3 million the guide "
@@ -86,6 +97,7 @@ PictureCost jpegCost(const uchar *data, qint64 end, QSize target, const PictureB
                 || componentCount != 0 || length < 8 || offset + 2 + length > end)
                 return cost;
             progressive = marker == 0xc2 || marker == 0xca;
+            cost.arithmetic = marker == 0xc9 || marker == 0xca;
             cost.size = QSize(int(bigEndian(segment + 3, 2)), int(bigEndian(segment + 1, 2)));
             componentCount = segment[5];
             if (cost.size.isEmpty() || componentCount < 1 || componentCount > 4 || length < 8 + 3 * componentCount)

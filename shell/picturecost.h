@@ -22,6 +22,7 @@ struct PictureCost
     QSize size; // as declared
     qint64 memoryBytes = 0; // the decoder's and Qt's buffers, held at once
     qint64 blocks = 0; // JPEG: 8 x 8 blocks in the frame, decoded at least once
+    bool arithmetic = false; // JPEG
     Limit limit = None;
     QString tooMuch; // what is over the budget, in words; empty when nothing is
 
@@ -40,9 +41,9 @@ struct PictureBudget
     int cpuMs; // the guide thread's processor time
 };
 // A 6000 x 4000 progressive photo in 4:4:4 holds 144 MB of coefficients.
-constexpr PictureBudget PageBudget{qint64(32) << 20, qint64(192) << 20, 2400000, qint64(32) << 20, 550};
+constexpr PictureBudget PageBudget{qint64(32) << 20, qint64(192) << 20, 2400000, qint64(32) << 20, 500};
 // The three icons together cost at most about half a page picture.
-constexpr PictureBudget IconBudget{qint64(4) << 20, qint64(16) << 20, 200000, qint64(8) << 20, 80};
+constexpr PictureBudget IconBudget{qint64(4) << 20, qint64(16) << 20, 200000, qint64(8) << 20, 60};
 
 // The memory decoding bytes to target takes (the decoder's own size when
 // invalid), from the headers.
