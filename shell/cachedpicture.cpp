@@ -56,13 +56,13 @@ CachedPicture::Stamp CachedPicture::stampOf(const QString &path)
         return stamp;
     // Windows counts 100 ns from 1601; the settling window compares with
     // Unix time.
-    constexpr qint64 From1601Ns = Q_INT64_C(11644473600) * 1000000000;
+    constexpr qint64 From1601 = Q_INT64_C(11644473600) * 10000000;
     stamp.exists = true;
     stamp.bytes = (qint64(identity.nFileSizeHigh) << 32) | identity.nFileSizeLow;
     stamp.inode = (quint64(identity.nFileIndexHigh) << 32) | identity.nFileIndexLow;
     stamp.device = identity.dwVolumeSerialNumber;
-    stamp.modifiedNs = times.LastWriteTime.QuadPart * 100 - From1601Ns;
-    stamp.changedNs = times.ChangeTime.QuadPart * 100 - From1601Ns;
+    stamp.modifiedNs = (times.LastWriteTime.QuadPart - From1601) * 100;
+    stamp.changedNs = (times.ChangeTime.QuadPart - From1601) * 100;
 #else
     const QFileInfo info(path);
     if (!info.exists())

@@ -90,7 +90,8 @@ PictureCost jpegCost(const uchar *data, qint64 end, QSize target, const PictureB
         }
         const qint64 length = bigEndian(data + offset + 2, 2);
         const uchar *segment = data + offset + 4;
-        const bool startOfFrame = marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
+        const bool startOfFrame
+            = marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
         if (startOfFrame) {
             // libjpeg reads neither lossless nor hierarchical JPEG, nor a second frame.
             if ((marker != 0xc0 && marker != 0xc1 && marker != 0xc2 && marker != 0xc9 && marker != 0xca)

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #ifdef Q_OS_WIN
-#include <windows.h>
 #include <psapi.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <time.h>
@@ -38,9 +38,8 @@ qint64 PictureInput::threadCpuNs()
     FILETIME created, exited, kernel, user;
     if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user))
         return 0;
-    const auto ns = [](const FILETIME &time) {
-        return ((qint64(time.dwHighDateTime) << 32) | time.dwLowDateTime) * 100;
-    };
+    const auto ns
+        = [](const FILETIME &time) { return ((qint64(time.dwHighDateTime) << 32) | time.dwLowDateTime) * 100; };
     return ns(kernel) + ns(user);
 #else
     timespec now{};

@@ -216,8 +216,9 @@ bool plant(Hostile hostile, const QString &name)
     case BadChecksums:
         return writeFile(path, ForgedPictures::pngWithRepeatedChunk(300000, "teXt", QByteArray(), true));
     case RepeatedPhys:
-        return writeFile(path,
-                         ForgedPictures::pngWithRepeatedChunk(300000, "pHYs", QByteArray::fromHex("000000010000000100"), false));
+        return writeFile(
+            path,
+            ForgedPictures::pngWithRepeatedChunk(300000, "pHYs", QByteArray::fromHex("000000010000000100"), false));
     case TallPng:
         return writeFile(path, ForgedPictures::tallPng(24, 1000000));
     case CameraPhoto: {
@@ -303,7 +304,8 @@ void TestHostilePictures::pageOpens_data()
     QTest::newRow("icon, 70-byte PNG claiming a 1 GB chunk") << Icon << int(HugeChunk) << int(NoIcon) << 200 << 100;
     QTest::newRow("icon, 1400 scans behind an empty comment")
         << Icon << int(ScansBehindEmptyComment) << int(NoIcon) << 300 << 100;
-    QTest::newRow("icon, PNG of 300000 chunks with bad checksums") << Icon << int(BadChecksums) << int(NoIcon) << 200 << 100;
+    QTest::newRow("icon, PNG of 300000 chunks with bad checksums")
+        << Icon << int(BadChecksums) << int(NoIcon) << 200 << 100;
 }
 
 void TestHostilePictures::pageOpens()

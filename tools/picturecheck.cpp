@@ -155,9 +155,10 @@ Finding checkOne(const QString &folder, const QString &name, double scale)
         return finding;
     case PictureReading::Failed:
         finding.status = Status::Damaged;
-        finding.message = QStringLiteral("damaged, cannot be decoded%1: shown blank")
-                              .arg(reading.firstWarning.isEmpty() ? QString()
-                                                                  : QStringLiteral(" (%1)").arg(reading.firstWarning.trimmed()));
+        finding.message
+            = QStringLiteral("damaged, cannot be decoded%1: shown blank")
+                  .arg(reading.firstWarning.isEmpty() ? QString()
+                                                      : QStringLiteral(" (%1)").arg(reading.firstWarning.trimmed()));
         return finding;
     case PictureReading::Read:
         break;

@@ -10,16 +10,16 @@
 #include "support/forgedpictures.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QImageWriter>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <cstdio>
 
 namespace {
 

@@ -139,7 +139,8 @@ QByteArray pngWithRepeatedChunk(int count, const QByteArray &type, const QByteAr
 QByteArray tallPng(int width, int height)
 {
     QByteArray rows(height * (1 + 3 * width), '\0');
-    return pngHeader(quint32(width), quint32(height), 2) + pngChunk("IDAT", zlib(rows)) + pngChunk("IEND", QByteArray());
+    return pngHeader(quint32(width), quint32(height), 2) + pngChunk("IDAT", zlib(rows))
+        + pngChunk("IEND", QByteArray());
 }
 
 QByteArray pngWithCompressedText(int count)
