@@ -3,8 +3,9 @@
 #include <cstring>
 
 #ifdef Q_OS_WIN
-#include <psapi.h>
 #include <windows.h>
+// psapi.h needs windows.h first.
+#include <psapi.h>
 #else
 #include <fcntl.h>
 #include <time.h>
