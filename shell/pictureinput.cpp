@@ -1,5 +1,6 @@
 #include "pictureinput.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #ifdef Q_OS_WIN

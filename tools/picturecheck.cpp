@@ -19,7 +19,7 @@ namespace {
 // A picture is slow when it takes several times what the same picture at the
 // page's size would; below the floor the difference is not felt.
 constexpr qint64 SlowFactor = 3;
-constexpr qint64 SlowFloorNs = 30000000;
+constexpr qint64 SlowFloorNs = 10000000;
 
 QSize pageTarget(double scale)
 {
