@@ -36,6 +36,13 @@ QString sizeText(QSize size)
     return QStringLiteral("%1 x %2").arg(size.width()).arg(size.height());
 }
 
+// Qt's smooth scaling works through every decoded row for every column of
+// the target: a PNG of 24 x 1,000,000 takes seconds, in threads of its own.
+qint64 scalePixels(QSize target, QSize decoded)
+{
+    return target.isValid() && target != decoded ? qint64(target.width()) * decoded.height() : 0;
+}
+
 qint64 targetBytes(QSize target, QSize decoded)
 {
     return target.isValid() && target != decoded ? qint64(target.width()) * target.height() * BytesPerPixel : 0;
@@ -47,6 +54,13 @@ PictureCost judged(PictureCost cost, const PictureBudget &budget)
         cost.limit = PictureCost::Pixels;
         cost.tooMuch = QStringLiteral("declares %1, which takes %2 MB to decode, more than the %3 MB the guide allows")
                            .arg(sizeText(cost.size), megabytes(cost.memoryBytes), megabytes(budget.decodeBytes));
+    } else if (cost.scalePixels > budget.frameBlocks * 64) {
+        cost.limit = PictureCost::Pixels;
+        cost.tooMuch = QStringLiteral("declares %1, which takes %2 million pixels of work to scale, more than the %3 "
+                                      "million the guide allows")
+                           .arg(sizeText(cost.size))
+                           .arg(cost.scalePixels / 1000000)
+                           .arg(budget.frameBlocks * 64 / 1000000);
     } else if (cost.arithmetic && cost.blocks > budget.frameBlocks / ArithmeticShare) {
         cost.limit = PictureCost::Pixels;
         cost.tooMuch = QStringLiteral("declares %1 in arithmetic coding, %2 thousand blocks to decode, more than the "
@@ -132,6 +146,7 @@ PictureCost jpegCost(const uchar *data, qint64 end, QSize target, const PictureB
             const QSize decoded((cost.size.width() + denominator - 1) / denominator,
                                 (cost.size.height() + denominator - 1) / denominator);
             cost.format = "jpeg";
+            cost.scalePixels = scalePixels(target, decoded);
             cost.memoryBytes = qint64(decoded.width()) * decoded.height() * BytesPerPixel + targetBytes(target, decoded)
                 + (progressive || inScan < componentCount ? cost.blocks * BlockBytes : 0);
             return judged(cost, budget);
@@ -153,6 +168,7 @@ PictureCost pngCost(const uchar *data, qint64 end, QSize target, const PictureBu
         return cost;
     cost.format = "png";
     cost.size = QSize(int(width), int(height));
+    cost.scalePixels = scalePixels(target, cost.size);
     cost.memoryBytes
         = qint64(width) * height * (depth == 16 ? 2 * BytesPerPixel : BytesPerPixel) + targetBytes(target, cost.size);
     return judged(cost, budget);

@@ -71,7 +71,6 @@ enum Shows {
     TopOfIt, // what could be read of a picture cut short
     ThePicture,
     NoIcon, // the page's picture, with an empty home button face
-    Black, // a forged picture of black, read whole within the bound
 };
 
 // Page 61 shows 363ku.jpg; its detail page 81 leads back to it.
@@ -291,7 +290,7 @@ void TestHostilePictures::pageOpens_data()
     QTest::newRow("page, PNG of 300000 chunks with bad checksums")
         << PagePicture << int(BadChecksums) << int(Blank) << 200 << 100;
     QTest::newRow("page, PNG of 300000 pHYs chunks") << PagePicture << int(RepeatedPhys) << int(Blank) << 200 << 100;
-    QTest::newRow("page, PNG of 24 x 1000000") << PagePicture << int(TallPng) << int(Black) << 1000 << 300;
+    QTest::newRow("page, PNG of 24 x 1000000") << PagePicture << int(TallPng) << int(Blank) << 200 << 100;
 
     QTest::newRow("icon, zero bytes") << Icon << int(ZeroBytes) << int(NoIcon) << 200 << 100;
     QTest::newRow("icon, random bytes") << Icon << int(RandomBytes) << int(NoIcon) << 200 << 100;
@@ -361,9 +360,6 @@ void TestHostilePictures::pageOpens()
         break;
     case ThePicture:
         QCOMPARE(TestPictures::shownPicture(window), name);
-        break;
-    case Black:
-        QVERIFY2(Measures::colourDistance(corner, Qt::black) == 0, qPrintable(corner.name()));
         break;
     case NoIcon:
         QCOMPARE(TestPictures::shownPicture(window), PagePicture);
