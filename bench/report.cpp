@@ -269,6 +269,17 @@ void Printer::largePictures()
         table.row(QStringList(size + QStringLiteral(" hover")) + rows(sized.id).hover()
                   + QStringList{ms(full), ratio(result("hover", sized.id), full)});
     }
+    table.heading(
+        QStringLiteral("The guide's reading of a picture (readPicture(), bound and all) against a plain "
+                       "QImageReader decode of the same file at the same size"),
+        {QStringLiteral("guide"), QStringLiteral("plain"), QStringLiteral("ratio"), QStringLiteral("target")});
+    for (const Benchmarks::SizedPage &sized : Benchmarks::sizedPages) {
+        const double reading = result("guide reading", sized.id);
+        const double plain = result("hover floor", sized.id);
+        table.row({QStringLiteral("%1 x %2").arg(sized.size.width()).arg(sized.size.height()), ms(reading), ms(plain),
+                   ratio(reading, plain), QStringLiteral("<= 1.05"),
+                   reading < 0 || plain < 0 ? QStringLiteral("-") : verdict(reading <= 1.05 * plain)});
+    }
 }
 
 void Printer::scaleTwo()

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 QT_BEGIN_NAMESPACE
+class QFileSystemWatcher;
 class QPushButton;
 QT_END_NAMESPACE
 
@@ -58,9 +59,18 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private slots:
+    void sltPictureChanged();
 
 private:
     CachedPicture background;
+    // While the page shows, its picture file and folder (a replacement by
+    // rename changes only the folder) are watched, so that a picture changed
+    // while nobody presses still shows.
+    QFileSystemWatcher *pictureWatcher = nullptr;
 };
 
 #endif

@@ -7,10 +7,11 @@
 
 // A page's decoded picture, kept while the file behind it stays the same, so
 // that the repaints of a press or a hover cost no decode. Whether the file
-// changed is told by its size, inode, and modification and status-change
-// times to the nanosecond, looked up at every paint; a picture replaced while
-// the guide runs still shows at the next paint, and so does one that appears
-// or becomes readable.
+// changed is told by its size, file index (inode), and modification and
+// status-change times, looked up at every paint; a picture replaced while the
+// guide runs still shows at the next paint, and so does one that appears or
+// becomes readable. A replacement still being written is not shown: the old
+// picture stays until the new file has settled.
 class CachedPicture
 {
 public:
@@ -22,6 +23,11 @@ public:
     // it has settled: the system's clock, unless a test moves it on rather
     // than wait a second.
     static qint64 (*clock)();
+
+    // The last picture() came from a file written within the last second:
+    // it should be asked again after SettleMs.
+    bool settling() const { return !trusted; }
+    static constexpr int SettleMs = 1100;
 
 private:
     struct Stamp

@@ -5,47 +5,50 @@
 #include <QSize>
 #include <QString>
 
-// What decoding a picture would cost, judged from its bytes alone, before any
-// decoder sees them. Only JPEG and PNG are read: the guide needs no other
-// format, and every other decoder would be one more to bound.
+// What decoding a picture will hold at once, judged from its headers alone:
+// a JPEG's frame and first scan header, a PNG's IHDR. The work itself is not
+// predicted; the reading is stopped where it happens (see PictureInput).
+// Only JPEG and PNG are read: the guide needs no other format, and every
+// other decoder would be one more to bound.
 struct PictureCost
 {
     enum Limit {
         None,
         NotJpegOrPng, // or a header that cannot be read
-        Pixels, // the declared size alone takes too much memory
-        Work, // scans, coefficients, compressed text or the file itself
+        Pixels, // the declared frame alone takes too much memory or work
     };
 
     QByteArray format; // "jpeg" or "png"
     QSize size; // as declared
-    qint64 memoryBytes = 0; // held at once while decoding, the file's bytes included
-    qint64 blockDecodes = 0; // JPEG: 8 x 8 blocks decoded over all scans
-    qint64 work = 0; // JPEG: block decodes, and the entropy-coded bytes as a block each per 8
-    int scans = 0; // JPEG
+    qint64 memoryBytes = 0; // the decoder's and Qt's buffers, held at once
+    qint64 blocks = 0; // JPEG: 8 x 8 blocks in the frame, decoded at least once
+    bool arithmetic = false; // JPEG
+    qint64 scalePixels = 0; // the work of scaling to the target
     Limit limit = None;
     QString tooMuch; // what is over the budget, in words; empty when nothing is
 
     bool withinBudget() const { return limit == None; }
 };
 
-// What a picture may cost. A page switch decodes a page picture and three
-// icons, and must return within a second with the guide under 300 MB, for any
-// files whatever. A JPEG's work counts its blocks decoded over all scans and
-// its entropy-coded bytes, eight to a block: a 6000 x 4000 progressive photo
-// in 4:2:0 is 4.4 million and takes 0.7 s of processor time here. The same
-// in 4:4:4, or an 8000 x 8000 one, is refused.
+// What reading a picture may take. A page switch reads a page picture and
+// three icons, and must return within a second of the guide thread's
+// processor time with the guide under 300 MB, for any files whatever.
 struct PictureBudget
 {
     qint64 fileBytes;
-    qint64 decodeBytes;
-    qint64 jpegWork;
+    qint64 decodeBytes; // the headers' estimate
+    qint64 frameBlocks; // JPEG: a frame's blocks, all decoded even from a few bytes
+    qint64 slackBytes; // growth allowed beyond the estimate and the file, e.g. text
+    int cpuMs; // the guide thread's processor time
 };
-constexpr PictureBudget PageBudget{qint64(32) << 20, qint64(192) << 20, 5000000};
-// The three icons together cost at most a quarter of a page picture.
-constexpr PictureBudget IconBudget{qint64(4) << 20, qint64(16) << 20, 400000};
+// A 6000 x 4000 progressive photo in 4:4:4 holds 144 MB of coefficients.
+constexpr PictureBudget PageBudget{qint64(32) << 20, qint64(192) << 20, 2400000, qint64(32) << 20, 500};
+// The three icons together cost at most about half a page picture.
+constexpr PictureBudget IconBudget{qint64(4) << 20, qint64(16) << 20, 200000, qint64(8) << 20, 60};
 
-// The cost of decoding bytes to target (the decoder's own size when invalid).
+// The memory decoding bytes to target takes (the decoder's own size when
+// invalid), from the headers.
 PictureCost pictureCost(const QByteArray &bytes, QSize target, const PictureBudget &budget = PageBudget);
+PictureCost pictureCost(const char *data, qint64 size, QSize target, const PictureBudget &budget = PageBudget);
 
 #endif

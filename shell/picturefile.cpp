@@ -1,6 +1,5 @@
 #include "picturefile.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +15,26 @@ namespace {
 
 // Empty: beside the executable, where the guide always reads.
 QString pictureFolder;
+
+// The decoders warn through Qt's log, libpng once for every bad chunk: a
+// few lines reach the log, and a storm ends the reading.
+constexpr int LoggedWarnings = 3;
+PictureInput *warningsTo = nullptr;
+QString *firstWarning = nullptr;
+QtMessageHandler passWarningsTo = nullptr;
+
+void countWarning(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (warningsTo && type == QtWarningMsg) {
+        warningsTo->warned();
+        if (warningsTo->warnings() == 1)
+            *firstWarning = message;
+        if (warningsTo->warnings() > LoggedWarnings)
+            return;
+    }
+    if (passWarningsTo)
+        passWarningsTo(type, context, message);
+}
 
 } // namespace
 
@@ -64,23 +83,73 @@ bool readPictureBytes(const QString &path, QByteArray *bytes, const PictureBudge
     return true;
 }
 
-QImage decodePicture(const QByteArray &bytes, QSize size, const PictureBudget &budget)
+PictureReading decodePictureFully(const QByteArray &bytes, QSize size, const PictureBudget &budget)
 {
-    const PictureCost cost = pictureCost(bytes, size, budget);
-    if (!cost.withinBudget())
-        return QImage();
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, cost.format);
+    PictureReading reading;
+    const qint64 cpuStart = PictureInput::threadCpuNs();
+    reading.cost = pictureCost(bytes, size, budget);
+    if (bytes.size() > budget.fileBytes) {
+        reading.cost.tooMuch = QStringLiteral("a file of %1 MB, more than the %2 MB the guide reads")
+                                   .arg((bytes.size() >> 20) + 1)
+                                   .arg(budget.fileBytes >> 20);
+        reading.outcome = PictureReading::OverBudget;
+        return reading;
+    }
+    if (reading.cost.limit == PictureCost::NotJpegOrPng) {
+        reading.outcome = PictureReading::NotJpegOrPng;
+        return reading;
+    }
+    if (!reading.cost.withinBudget()) {
+        reading.outcome = PictureReading::OverBudget;
+        return reading;
+    }
+    // Small reads let the deadline catch a JPEG whose every few bytes cost a
+    // pass over the whole frame. Qt's PNG reader wants each read whole, and
+    // libpng reads at most a chunk or 8 KB of image data at a time.
+    const qint64 readBytes = reading.cost.format == "jpeg" ? 512 : bytes.size();
+    PictureInput input(bytes.constData(), bytes.size(), qint64(budget.cpuMs) * 1000000,
+                       reading.cost.memoryBytes + bytes.size() + budget.slackBytes, readBytes);
+    if (reading.cost.format == "png")
+        input.followPngChunks();
+    input.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    QImageReader reader(&input, reading.cost.format);
     reader.setAutoDetectImageFormat(false);
     if (size.isValid())
         reader.setScaledSize(size);
-    return reader.read();
+    warningsTo = &input;
+    firstWarning = &reading.firstWarning;
+    const QtMessageHandler previous = qInstallMessageHandler(countWarning);
+    passWarningsTo = previous;
+    reading.image = reader.read();
+    qInstallMessageHandler(previous);
+    warningsTo = nullptr;
+    reading.warnings = input.warnings();
+    reading.stop = input.stopped();
+    reading.cpuNs = PictureInput::threadCpuNs() - cpuStart;
+    // What was decoded before the stop would show as a picture cut short.
+    if (reading.stop != PictureInput::NotStopped) {
+        reading.image = QImage();
+        reading.outcome = PictureReading::Stopped;
+    } else {
+        reading.outcome = reading.image.isNull() ? PictureReading::Failed : PictureReading::Read;
+    }
+    return reading;
+}
+
+QImage decodePicture(const QByteArray &bytes, QSize size, const PictureBudget &budget)
+{
+    return decodePictureFully(bytes, size, budget).image;
+}
+
+PictureReading readPictureFully(const QString &path, QSize size, const PictureBudget &budget)
+{
+    QByteArray bytes;
+    if (!readPictureBytes(path, &bytes, budget))
+        return PictureReading();
+    return decodePictureFully(bytes, size, budget);
 }
 
 QImage readPicture(const QString &path, QSize size, const PictureBudget &budget)
 {
-    QByteArray bytes;
-    return readPictureBytes(path, &bytes, budget) ? decodePicture(bytes, size, budget) : QImage();
+    return readPictureFully(path, size, budget).image;
 }

@@ -2,6 +2,7 @@
 #define PICTUREFILE_H
 
 #include "picturecost.h"
+#include "pictureinput.h"
 
 #include <QImage>
 #include <QSize>
@@ -24,11 +25,33 @@ void setPictureFolder(const QString &folder);
 constexpr QSize PageSize(1000, 600);
 constexpr int NavigationIconBox = 50;
 
+// How a reading went, for the picture tool's report.
+struct PictureReading
+{
+    enum Outcome {
+        Read,
+        NotRead, // missing, not a plain file, unreadable, or larger than the budget's file size
+        NotJpegOrPng,
+        OverBudget, // the declared frame alone takes too much
+        Stopped, // took too long, grew too large or warned too often
+        Failed, // the decoder gave up
+    };
+
+    QImage image;
+    Outcome outcome = NotRead;
+    PictureCost cost;
+    PictureInput::Stop stop = PictureInput::NotStopped;
+    int warnings = 0;
+    QString firstWarning;
+    qint64 cpuNs = 0; // the reading's processor time, decoding included
+};
+
 // Reads and decodes a picture, straight to size when one is given (stretched,
 // whatever its aspect ratio), which lets a JPEG decoder skip most of its work.
-// Null when the file is missing, unreadable, not a JPEG or PNG, or would cost
-// more than the budget.
+// Null when the file is missing, unreadable, not a JPEG or PNG, or takes more
+// than the budget: then the page shows blank, as for a damaged file.
 QImage readPicture(const QString &path, QSize size = QSize(), const PictureBudget &budget = PageBudget);
+PictureReading readPictureFully(const QString &path, QSize size = QSize(), const PictureBudget &budget = PageBudget);
 
 // The file's bytes, up to a byte more than the budget's file size, when it is
 // a regular file; a fifo or a device is never opened for reading, so it
@@ -38,5 +61,7 @@ bool readPictureBytes(const QString &path, QByteArray *bytes, const PictureBudge
 // Decodes bytes already read, as readPicture() does; the format is told by
 // the content alone.
 QImage decodePicture(const QByteArray &bytes, QSize size = QSize(), const PictureBudget &budget = PageBudget);
+PictureReading decodePictureFully(const QByteArray &bytes, QSize size = QSize(),
+                                  const PictureBudget &budget = PageBudget);
 
 #endif

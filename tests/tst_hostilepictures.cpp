@@ -60,6 +60,11 @@ enum Hostile {
     TextBomb,
     HugeChunk,
     FuzzFinding,
+    ScansBehindEmptyComment, // the scans a model that stopped at the comment never counted
+    LumaOnlyScan, // every coefficient of a 10000 x 10000 frame held
+    BadChecksums, // a warning each
+    RepeatedPhys, // a warning each, every chunk valid
+    TallPng, // 24 x 1,000,000: a million rows
 };
 
 enum Shows {
@@ -207,6 +212,18 @@ bool plant(Hostile hostile, const QString &name, const QString &finding)
         return writeFile(path, ForgedPictures::pngClaimingAHugeChunk());
     case FuzzFinding:
         return QFile::copy(finding, path);
+    case ScansBehindEmptyComment:
+        return writeFile(path, ForgedPictures::progressiveScans(4096, 4096, 1400, true));
+    case LumaOnlyScan:
+        return writeFile(path, ForgedPictures::lumaOnlyScan(10000, 10000));
+    case BadChecksums:
+        return writeFile(path, ForgedPictures::pngWithRepeatedChunk(300000, "teXt", QByteArray(), true));
+    case RepeatedPhys:
+        return writeFile(
+            path,
+            ForgedPictures::pngWithRepeatedChunk(300000, "pHYs", QByteArray::fromHex("000000010000000100"), false));
+    case TallPng:
+        return writeFile(path, ForgedPictures::tallPng(24, 1000000));
     case CameraPhoto: {
         const QByteArray photo = cameraPhoto(colour);
         // A progressive frame's marker; scan data never holds it unescaped.
@@ -272,11 +289,20 @@ void TestHostilePictures::pageOpens_data()
     QTest::newRow("page, progressive 6000 x 4000 camera photo")
         << PagePicture << int(CameraPhoto) << int(ThePicture) << 1000 << 300 << QString();
     QTest::newRow("page, progressive JPEG of 3000 scans")
-        << PagePicture << int(ManyScans) << int(Blank) << 200 << 100 << QString();
+        << PagePicture << int(ManyScans) << int(Blank) << 1000 << 300 << QString();
     QTest::newRow("page, PNG of 900 compressed texts")
         << PagePicture << int(TextBomb) << int(Blank) << 200 << 100 << QString();
     QTest::newRow("page, 70-byte PNG claiming a 1 GB chunk")
         << PagePicture << int(HugeChunk) << int(Blank) << 200 << 100 << QString();
+    QTest::newRow("page, 1400 scans behind an empty comment")
+        << PagePicture << int(ScansBehindEmptyComment) << int(Blank) << 1000 << 300 << QString();
+    QTest::newRow("page, 10000 x 10000 JPEG whose scan leaves out two components")
+        << PagePicture << int(LumaOnlyScan) << int(Blank) << 200 << 100 << QString();
+    QTest::newRow("page, PNG of 300000 chunks with bad checksums")
+        << PagePicture << int(BadChecksums) << int(Blank) << 200 << 100 << QString();
+    QTest::newRow("page, PNG of 300000 pHYs chunks")
+        << PagePicture << int(RepeatedPhys) << int(Blank) << 200 << 100 << QString();
+    QTest::newRow("page, PNG of 24 x 1000000") << PagePicture << int(TallPng) << int(Blank) << 200 << 100 << QString();
 
     QTest::newRow("icon, zero bytes") << Icon << int(ZeroBytes) << int(NoIcon) << 200 << 100 << QString();
     QTest::newRow("icon, random bytes") << Icon << int(RandomBytes) << int(NoIcon) << 200 << 100 << QString();
@@ -291,6 +317,10 @@ void TestHostilePictures::pageOpens_data()
         << Icon << int(TextBomb) << int(NoIcon) << 200 << 100 << QString();
     QTest::newRow("icon, 70-byte PNG claiming a 1 GB chunk")
         << Icon << int(HugeChunk) << int(NoIcon) << 200 << 100 << QString();
+    QTest::newRow("icon, 1400 scans behind an empty comment")
+        << Icon << int(ScansBehindEmptyComment) << int(NoIcon) << 300 << 100 << QString();
+    QTest::newRow("icon, PNG of 300000 chunks with bad checksums")
+        << Icon << int(BadChecksums) << int(NoIcon) << 200 << 100 << QString();
 
     // What the fuzzer found, replayed here too: as a page and as an icon,
     // within the same budget as the rest.

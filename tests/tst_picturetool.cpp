@@ -83,6 +83,21 @@ QImage flat(QSize size)
     return image;
 }
 
+// A photo's grain, which no encoder squeezes away.
+QImage grainy(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    quint32 seed = 1;
+    for (int y = 0; y < size.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            seed = seed * 1103515245u + 12345u;
+            line[x] = qRgb(int(x * 255 / size.width()), int(seed >> 24), int(y * 255 / size.height()));
+        }
+    }
+    return image;
+}
+
 // A PNG whose header declares width x height, with no pixels behind it: an
 // empty data chunk, as the header is read up to the first one.
 QByteArray pngHeaderOnly(quint32 width, quint32 height)
@@ -185,12 +200,30 @@ void TestPictureTool::checkTellsFaultsApart_data()
                                    << Status::NotAPicture << "reads JPEG and PNG";
     QTest::newRow("progressive JPEG of 3000 scans")
         << "/top.jpg" << ForgedPictures::progressiveScans(4096, 4096, 3000) << Status::TooCostly
-        << "4096 x 4096 in 3000 scans: the work of 786";
-    QTest::newRow("PNG of 900 compressed texts")
-        << "/home_page.png" << ForgedPictures::pngWithCompressedText(900) << Status::TooCostly << "decoding holds";
+        << "4096 x 4096: reading it takes more than the 500 ms";
+    QTest::newRow("scans behind an empty comment")
+        << "/top.jpg" << ForgedPictures::progressiveScans(4096, 4096, 1400, true) << Status::TooCostly
+        << "4096 x 4096: reading it takes more than the 500 ms";
+    QTest::newRow("JPEG scan that leaves out two components")
+        << "/top.jpg" << ForgedPictures::lumaOnlyScan(10000, 10000) << Status::OverBudget
+        << "declares 10000 x 10000, which takes 581 MB";
+    QTest::newRow("PNG of 900 compressed texts") << "/home_page.png" << ForgedPictures::pngWithCompressedText(900)
+                                                 << Status::TooCostly << "more memory than its size explains";
     QTest::newRow("PNG claiming a 1 GB chunk")
-        << "/top.jpg" << ForgedPictures::pngClaimingAHugeChunk() << Status::TooCostly
-        << "a chunk claims 1024 MB, more than the file holds";
+        << "/top.jpg" << ForgedPictures::pngClaimingAHugeChunk() << Status::Damaged << "cannot be decoded";
+    QTest::newRow("PNG of 300000 bad checksums")
+        << "/top.jpg" << ForgedPictures::pngWithRepeatedChunk(300000, "teXt", QByteArray(), true) << Status::TooCostly
+        << "the decoder warns without end";
+    QTest::newRow("icon with a repeated pHYs, a warning")
+        << "/home_page.png"
+        << ForgedPictures::pngWithRepeatedChunk(2, "pHYs", QByteArray::fromHex("000000010000000100"), false)
+        << Status::Ok << "30 x 20";
+    QTest::newRow("icon with bytes after its end")
+        << "/home_page.png" << ForgedPictures::encoded(flat(QSize(40, 40)), "PNG") + QByteArray(31, 'a') << Status::Ok
+        << "40 x 40";
+    QTest::newRow("4000 x 3000 photo, slow")
+        << "/home.jpg" << ForgedPictures::encoded(grainy(QSize(4000, 3000)), "JPEG", 90) << Status::Slow
+        << "times a picture of the page's size; `guide-pictures fit`";
     QTest::newRow("directory") << "/top.jpg" << QByteArray("/") << Status::Directory << "folder";
 #ifdef Q_OS_UNIX
     // "|" stands for a FIFO in the picture's place, which no one writes.
@@ -300,6 +333,8 @@ void TestPictureTool::commandLine_data()
 
     QTest::newRow("check, demo set") << QStringList{"check", "DEMO"} << 0;
     QTest::newRow("check, a folder without pictures") << QStringList{"check", "EMPTY"} << 1;
+    QTest::newRow("check at a 4K panel's scale") << QStringList{"check", "--scale", "3.6", "DEMO"} << 0;
+    QTest::newRow("check at no scale") << QStringList{"check", "--scale", "none", "DEMO"} << 2;
     QTest::newRow("no command") << QStringList() << 2;
     QTest::newRow("unknown command") << QStringList{"paint", "DEMO"} << 2;
     QTest::newRow("check without a folder") << QStringList{"check"} << 2;

@@ -19,8 +19,12 @@ const char Usage[] = R"(usage: guide-pictures COMMAND
 
   demo [--force] DIR     write every picture the guide reads into DIR, as a
                          demo set; existing files are kept unless --force
-  check [--json] DIR     say what the guide will make of each picture in DIR;
-                         exit status 1 when one is missing or unreadable
+  check [--json] [--scale F] DIR
+                         say what the guide will make of each picture in DIR,
+                         and how long each takes to read, at the scale factor
+                         F the guide runs with (by default the one set in
+                         /etc/default/quorvel-guide, else 1); exit status 1
+                         when one is missing or unreadable
   overlay DIR OUT        render every page with the pictures in DIR, its
                          buttons outlined, into OUT/page-NNN.png and OUT/index.html
   graph                  print the navigation graph in Graphviz dot
@@ -73,6 +77,16 @@ int main(int argc, char *argv[])
         return Preview::run(args);
     const bool force = args.removeAll(QStringLiteral("--force")) > 0;
     const bool json = args.removeAll(QStringLiteral("--json")) > 0;
+    double scale = PictureCheck::scaleFromDefaults(QStringLiteral("/etc/default/quorvel-guide"));
+    const int scaleAt = args.indexOf(QStringLiteral("--scale"));
+    if (scaleAt >= 0) {
+        bool ok = false;
+        scale = args.value(scaleAt + 1).toDouble(&ok);
+        if (!ok || scale <= 0 || scale > 8)
+            return usage(QStringLiteral("--scale takes a factor such as 1.8"));
+        args.removeAt(scaleAt + 1);
+        args.removeAt(scaleAt);
+    }
     for (const QString &arg : args) {
         if (arg.startsWith(QLatin1Char('-')))
             return usage(QStringLiteral("unknown option %1").arg(arg));
@@ -90,7 +104,7 @@ int main(int argc, char *argv[])
         return result.failed.isEmpty() ? 0 : 1;
     }
     if (command == QLatin1String("check") && args.size() == 1 && !force) {
-        const QVector<PictureCheck::Finding> findings = PictureCheck::check(args.at(0));
+        const QVector<PictureCheck::Finding> findings = PictureCheck::check(args.at(0), scale);
         out << (json ? PictureCheck::toJson(findings, args.at(0)) : PictureCheck::toText(findings, args.at(0)));
         for (const PictureCheck::Finding &finding : findings) {
             if (PictureCheck::isFault(finding.status))

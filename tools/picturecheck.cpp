@@ -1,13 +1,12 @@
 #include "picturecheck.h"
 
 #include "guidepictures.h"
-#include "shell/picturecost.h"
 #include "shell/picturefile.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
-#include <QImageReader>
+#include <QImageWriter>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,13 +15,27 @@ namespace PictureCheck {
 
 namespace {
 
-// Warnings the image decoders write while reading a damaged file.
-QStringList decoderWarnings;
+// A picture is slow when it takes several times what the same picture at the
+// page's size would; below the floor the difference is not felt.
+constexpr qint64 SlowFactor = 3;
+constexpr qint64 SlowFloorNs = 10000000;
 
-void collectWarning(QtMsgType type, const QMessageLogContext &, const QString &message)
+QSize pageTarget(double scale)
 {
-    if (type == QtWarningMsg)
-        decoderWarnings << message;
+    return QSize(qRound(PageSize.width() * scale), qRound(PageSize.height() * scale));
+}
+
+// The same picture at the page's size, written as a designer's editor would,
+// read as the guide reads it.
+qint64 pageSizeReadNs(const QImage &image, const QByteArray &format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(90);
+    writer.write(image);
+    return decodePictureFully(bytes, image.size()).cpuNs;
 }
 
 QString sizeText(QSize size)
@@ -70,7 +83,7 @@ Finding judgeSize(Finding finding, bool icon)
 
 } // namespace
 
-Finding checkOne(const QString &folder, const QString &name)
+Finding checkOne(const QString &folder, const QString &name, double scale)
 {
     Finding finding;
     finding.name = name;
@@ -112,40 +125,66 @@ Finding checkOne(const QString &folder, const QString &name)
         return finding;
     }
 
-    const PictureCost cost = pictureCost(bytes, icon ? QSize() : PageSize, budget);
-    finding.format = QString::fromLatin1(cost.format);
-    finding.size = cost.size;
-    if (cost.limit == PictureCost::NotJpegOrPng) {
+    // Decoded as the guide decodes it, at the size it covers on the panel.
+    const QSize target = icon ? QSize() : pageTarget(scale);
+    const PictureReading reading = decodePictureFully(bytes, target, budget);
+    finding.format = QString::fromLatin1(reading.cost.format);
+    finding.size = reading.cost.size;
+    finding.readMs = qRound(double(reading.cpuNs) / 1e6);
+    switch (reading.outcome) {
+    case PictureReading::NotRead:
+        finding.status = Status::Unreadable;
+        finding.message = QStringLiteral("cannot be read: shown blank");
+        return finding;
+    case PictureReading::NotJpegOrPng:
         finding.status = Status::NotAPicture;
         finding.message = QStringLiteral("not a picture the guide can read (it reads JPEG and PNG)");
         return finding;
-    }
-    if (!cost.withinBudget()) {
-        finding.status = cost.limit == PictureCost::Pixels ? Status::OverBudget : Status::TooCostly;
-        finding.message = QStringLiteral("%1: shown blank").arg(cost.tooMuch);
+    case PictureReading::OverBudget:
+        finding.status = Status::OverBudget;
+        finding.message = QStringLiteral("%1: shown blank").arg(reading.cost.tooMuch);
         return finding;
-    }
-
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, cost.format);
-    reader.setAutoDetectImageFormat(false);
-    if (!icon)
-        reader.setScaledSize(PageSize);
-    decoderWarnings.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(collectWarning);
-    const QImage image = reader.read();
-    qInstallMessageHandler(previous);
-    if (image.isNull()) {
-        finding.status = Status::NotAPicture;
-        finding.message = QStringLiteral("cannot be decoded: %1").arg(reader.errorString());
+    case PictureReading::Stopped:
+        finding.status = Status::TooCostly;
+        finding.message = reading.stop == PictureInput::Time
+            ? QStringLiteral("%1: reading it takes more than the %2 ms the guide allows: shown blank")
+                  .arg(sizeText(finding.size))
+                  .arg(budget.cpuMs)
+            : reading.stop == PictureInput::Memory
+            ? QStringLiteral("%1: reading it takes more memory than its size explains: shown blank")
+                  .arg(sizeText(finding.size))
+            : QStringLiteral("%1: the decoder warns without end (%2): shown blank")
+                  .arg(sizeText(finding.size), reading.firstWarning.trimmed());
         return finding;
-    }
-    if (!decoderWarnings.isEmpty()) {
+    case PictureReading::Failed:
         finding.status = Status::Damaged;
-        finding.message = QStringLiteral("damaged, shown only in part: %1").arg(decoderWarnings.first().trimmed());
+        finding.message
+            = QStringLiteral("damaged, cannot be decoded%1: shown blank")
+                  .arg(reading.firstWarning.isEmpty() ? QString()
+                                                      : QStringLiteral(" (%1)").arg(reading.firstWarning.trimmed()));
         return finding;
+    case PictureReading::Read:
+        break;
+    }
+    // libjpeg warns of data it could not decode and shows grey in its place;
+    // libpng's warnings (a colour profile it doubts, a repeated chunk) leave
+    // the picture whole.
+    if (reading.cost.format == "jpeg" && reading.warnings > 0) {
+        finding.status = Status::Damaged;
+        finding.message = QStringLiteral("damaged, shown only in part: %1").arg(reading.firstWarning.trimmed());
+        return finding;
+    }
+    if (!icon) {
+        const qint64 pageNs = pageSizeReadNs(reading.image, reading.cost.format);
+        if (reading.cpuNs > SlowFactor * pageNs && reading.cpuNs > SlowFloorNs) {
+            finding.status = Status::Slow;
+            finding.message = QStringLiteral("%1: takes %2 ms to show on this machine, %3 times a picture of the "
+                                             "page's size; `guide-pictures fit` scales it down to the page")
+                                  .arg(sizeText(finding.size))
+                                  .arg(finding.readMs)
+                                  .arg(qRound(double(reading.cpuNs) / double(qMax<qint64>(pageNs, 1))));
+            return finding;
+        }
     }
 
     finding = judgeSize(finding, icon);
@@ -159,12 +198,31 @@ Finding checkOne(const QString &folder, const QString &name)
     return finding;
 }
 
-QVector<Finding> check(const QString &folder)
+QVector<Finding> check(const QString &folder, double scale)
 {
     QVector<Finding> findings;
     for (const QString &name : GuidePictures::all())
-        findings.append(checkOne(folder, name));
+        findings.append(checkOne(folder, name, scale));
     return findings;
+}
+
+double scaleFromDefaults(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return 1.0;
+    double scale = 1.0;
+    // Shell assignments; the last one counts, as when the unit reads the file.
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const QByteArray assignment = line.trimmed();
+        if (!assignment.startsWith("QT_SCALE_FACTOR="))
+            continue;
+        bool ok = false;
+        const double value = assignment.mid(16).replace('"', "").replace('\'', "").toDouble(&ok);
+        if (ok && value > 0)
+            scale = value;
+    }
+    return scale;
 }
 
 bool isFault(Status status)
@@ -213,6 +271,8 @@ QString statusName(Status status)
         return QStringLiteral("other-format");
     case Status::Fitted:
         return QStringLiteral("fitted");
+    case Status::Slow:
+        return QStringLiteral("slow");
     }
     return QString();
 }
@@ -229,9 +289,10 @@ QString toText(const QVector<Finding> &findings, const QString &folder)
         const QString mark = fault         ? QStringLiteral("FAULT")
             : finding.status == Status::Ok ? QStringLiteral("ok")
                                            : QStringLiteral("note");
-        text += QStringLiteral("  %1  %2  %3\n")
+        text += QStringLiteral("  %1  %2  %3 ms  %4\n")
                     .arg(mark, -5)
                     .arg(finding.name.mid(1), -22)
+                    .arg(finding.readMs, 4)
                     .arg(finding.message.isEmpty() ? sizeText(finding.size) : finding.message);
     }
     text += QStringLiteral("\n%1 pictures: %2 ok, %3 to note, %4 faults.\n")
@@ -250,7 +311,8 @@ QString toJson(const QVector<Finding> &findings, const QString &folder)
         QJsonObject picture{{QStringLiteral("name"), finding.name.mid(1)},
                             {QStringLiteral("status"), statusName(finding.status)},
                             {QStringLiteral("fault"), isFault(finding.status)},
-                            {QStringLiteral("message"), finding.message}};
+                            {QStringLiteral("message"), finding.message},
+                            {QStringLiteral("readMs"), finding.readMs}};
         if (finding.size.isValid()) {
             picture.insert(QStringLiteral("width"), finding.size.width());
             picture.insert(QStringLiteral("height"), finding.size.height());

@@ -15,13 +15,14 @@ enum class Status {
     Directory,
     Unreadable, // exists but cannot be opened
     NotAPicture,
-    Damaged, // decodes only in part
-    OverBudget, // declares more pixels than the guide will decode
-    TooCostly, // too much work or memory to decode: scans, compressed text, file size
+    Damaged, // the decoder fails, or decodes only in part
+    OverBudget, // declares more pixels than the guide will decode, or a file too large
+    TooCostly, // stopped while read: too much time, memory or warnings
     Stretched, // a page picture not of the page's shape
     Scaled, // a page picture of the page's shape at another size
     OtherFormat, // e.g. PNG data behind a .jpg name; the guide still shows it
     Fitted, // an icon larger than 50 x 50
+    Slow, // a page picture that takes several times what one of the page's size does
 };
 
 struct Finding
@@ -31,11 +32,17 @@ struct Finding
     QSize size; // as declared by the file, where it could be read
     QString format; // as detected from the content
     QString message;
+    int readMs = 0; // processor time to read it here, as the guide does
 };
 
-// Every picture the guide reads, in the order of GuidePictures::all().
-QVector<Finding> check(const QString &folder);
-Finding checkOne(const QString &folder, const QString &name);
+// Every picture the guide reads, in the order of GuidePictures::all(), each
+// page picture read at the page's size times scale, as the guide will.
+QVector<Finding> check(const QString &folder, double scale = 1.0);
+Finding checkOne(const QString &folder, const QString &name, double scale = 1.0);
+
+// The QT_SCALE_FACTOR a defaults file such as /etc/default/quorvel-guide sets;
+// 1 when it sets none.
+double scaleFromDefaults(const QString &path);
 
 // Missing, empty, unreadable, over budget or damaged: the guide would show a
 // blank or broken page, or a button without its icon.

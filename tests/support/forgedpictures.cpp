@@ -70,7 +70,7 @@ QByteArray jpegClaiming(const QImage &image, quint16 width, quint16 height)
     return bytes;
 }
 
-QByteArray progressiveScans(int width, int height, int scans)
+QByteArray progressiveScans(int width, int height, int scans, bool behindEmptyComment)
 {
     QByteArray jpeg("\xff\xd8", 2);
     jpeg += segment(0xdb, QByteArray(1, '\0') + QByteArray(64, '\1'));
@@ -84,6 +84,8 @@ QByteArray progressiveScans(int width, int height, int scans)
     jpeg += segment(0xc4, QByteArray(1, '\x10') + oneCode + QByteArray(1, '\xe0'));
     const int blocks = ((width + 7) / 8) * ((height + 7) / 8);
     jpeg += segment(0xda, QByteArray::fromHex("010100000000")) + QByteArray((blocks + 7) / 8, '\0');
+    if (behindEmptyComment)
+        jpeg += QByteArray::fromHex("fffe0000");
 
     // Runs of 32,767 blocks, 15 bits each: a 0, then fourteen 1s.
     QByteArray data;
@@ -106,6 +108,39 @@ QByteArray progressiveScans(int width, int height, int scans)
     for (int i = 1; i < scans; ++i)
         jpeg += scan;
     return jpeg + QByteArray("\xff\xd9", 2);
+}
+
+QByteArray lumaOnlyScan(int width, int height)
+{
+    QByteArray jpeg("\xff\xd8", 2);
+    jpeg += segment(0xdb, QByteArray(1, '\0') + QByteArray(64, '\1'));
+    jpeg += segment(0xc0,
+                    QByteArray(1, '\x08') + bigEndian(quint32(height), 2) + bigEndian(quint32(width), 2)
+                        + QByteArray::fromHex("03011100021100031100"));
+    // One code each, a single 0 bit: DC difference 0, end of block.
+    const QByteArray oneCode = QByteArray(1, '\1') + QByteArray(15, '\0');
+    jpeg += segment(0xc4, QByteArray(1, '\x00') + oneCode + QByteArray(1, '\x00'));
+    jpeg += segment(0xc4, QByteArray(1, '\x10') + oneCode + QByteArray(1, '\x00'));
+    const qint64 blocks = qint64((width + 7) / 8) * ((height + 7) / 8);
+    jpeg += segment(0xda, QByteArray::fromHex("010100003f00")) + QByteArray(int((2 * blocks + 7) / 8), '\0');
+    return jpeg + QByteArray("\xff\xd9", 2);
+}
+
+QByteArray pngWithRepeatedChunk(int count, const QByteArray &type, const QByteArray &data, bool badChecksum)
+{
+    const QByteArray png = encoded(QImage(QSize(30, 20), QImage::Format_RGB32), "PNG");
+    QByteArray chunk = pngChunk(type, data);
+    if (badChecksum)
+        chunk[chunk.size() - 1] = char(chunk.at(chunk.size() - 1) ^ 1);
+    const int at = png.indexOf("IDAT") - 4;
+    return png.left(at) + chunk.repeated(count) + png.mid(at);
+}
+
+QByteArray tallPng(int width, int height)
+{
+    QByteArray rows(height * (1 + 3 * width), '\0');
+    return pngHeader(quint32(width), quint32(height), 2) + pngChunk("IDAT", zlib(rows))
+        + pngChunk("IEND", QByteArray());
 }
 
 QByteArray pngWithCompressedText(int count)

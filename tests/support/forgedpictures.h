@@ -32,7 +32,19 @@ QByteArray jpegClaiming(const QImage &image, quint16 width, quint16 height);
 
 // A greyscale progressive JPEG of width x height whose every scan after the
 // first skips all blocks in a few bytes: each costs a pass over the picture.
-QByteArray progressiveScans(int width, int height, int scans);
+// Optionally all but the first behind an empty comment (FF FE 00 00), which
+// libjpeg reads past.
+QByteArray progressiveScans(int width, int height, int scans, bool behindEmptyComment = false);
+
+// A baseline JPEG of three components whose one scan carries only the first:
+// the decoder holds every coefficient of the frame.
+QByteArray lumaOnlyScan(int width, int height);
+
+// A 30 x 20 PNG with count copies of one chunk before its image data.
+QByteArray pngWithRepeatedChunk(int count, const QByteArray &type, const QByteArray &data, bool badChecksum);
+
+// An RGB PNG of black, width x height, one data chunk.
+QByteArray tallPng(int width, int height);
 
 // A 100 x 60 PNG carrying count compressed text chunks of a megabyte each
 // when inflated, about a kilobyte on disk.

@@ -3,6 +3,7 @@
 
 #include "shell/abstractquorvelwidget.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPoint>
@@ -61,6 +62,19 @@ struct Edge
 QVector<Edge> explore(Basewidget &window);
 
 } // namespace GuideTest
+
+// Moves the picture cache's clock a second and a bit on, for as long as this
+// lives: a file just written looks settled without waiting for it.
+class ASecondLater
+{
+public:
+    ASecondLater() { CachedPicture::clock = later; }
+    ~ASecondLater() { CachedPicture::clock = previous; }
+
+private:
+    static qint64 later() { return QDateTime::currentMSecsSinceEpoch() * 1000000 + qint64(1100) * 1000000; }
+    qint64 (*const previous)() = CachedPicture::clock;
+};
 
 // Records every page the window shows, in order.
 class PageLog : public QObject
