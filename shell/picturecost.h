@@ -49,6 +49,6 @@ constexpr PictureBudget IconBudget{qint64(4) << 20, qint64(16) << 20, 200000, qi
 // The memory decoding bytes to target takes (the decoder's own size when
 // invalid), from the headers.
 PictureCost pictureCost(const QByteArray &bytes, QSize target, const PictureBudget &budget = PageBudget);
-PictureCost pictureCost(const char *data, qint64 size, QSize target, const PictureBudget &budget = PageBudget);
+PictureCost pictureCost(const char *bytes, qint64 size, QSize target, const PictureBudget &budget = PageBudget);
 
 #endif
