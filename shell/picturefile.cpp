@@ -117,12 +117,15 @@ PictureReading decodePictureFully(const QByteArray &bytes, QSize size, const Pic
     if (size.isValid())
         reader.setScaledSize(size);
     warningsTo = &input;
+    // Both are cleared again below, before reading goes out of scope.
+    // cppcheck-suppress danglingLifetime
     firstWarning = &reading.firstWarning;
     const QtMessageHandler previous = qInstallMessageHandler(countWarning);
     passWarningsTo = previous;
     reading.image = reader.read();
     qInstallMessageHandler(previous);
     warningsTo = nullptr;
+    firstWarning = nullptr;
     reading.warnings = input.warnings();
     reading.stop = input.stopped();
     reading.cpuNs = PictureInput::threadCpuNs() - cpuStart;
