@@ -18,6 +18,25 @@ QByteArray segment(quint8 marker, const QByteArray &body)
     return QByteArray(1, '\xff') + char(marker) + bigEndian(quint32(body.size() + 2), 2) + body;
 }
 
+// Three components, each at full resolution (4:4:4), all on table 0.
+const QByteArray ThreeComponents = QByteArray::fromHex("03011100021100031100");
+
+// A JPEG up to its first scan: a flat quantisation table, the frame header
+// (frameMarker, then the component count and each component's bytes) and two
+// Huffman tables of one code each, a single 0 bit: DC difference 0, and
+// acSymbol.
+QByteArray jpegHead(quint8 frameMarker, int width, int height, const QByteArray &components, char acSymbol)
+{
+    QByteArray jpeg("\xff\xd8", 2);
+    jpeg += segment(0xdb, QByteArray(1, '\0') + QByteArray(64, '\1'));
+    jpeg += segment(frameMarker,
+                    QByteArray(1, '\x08') + bigEndian(quint32(height), 2) + bigEndian(quint32(width), 2) + components);
+    const QByteArray oneCode = QByteArray(1, '\1') + QByteArray(15, '\0');
+    jpeg += segment(0xc4, QByteArray(1, '\x00') + oneCode + QByteArray(1, '\x00'));
+    jpeg += segment(0xc4, QByteArray(1, '\x10') + oneCode + QByteArray(1, acSymbol));
+    return jpeg;
+}
+
 } // namespace
 
 namespace ForgedPictures {
@@ -72,16 +91,8 @@ QByteArray jpegClaiming(const QImage &image, quint16 width, quint16 height)
 
 QByteArray progressiveScans(int width, int height, int scans, bool behindEmptyComment)
 {
-    QByteArray jpeg("\xff\xd8", 2);
-    jpeg += segment(0xdb, QByteArray(1, '\0') + QByteArray(64, '\1'));
-    jpeg += segment(0xc2,
-                    QByteArray(1, '\x08') + bigEndian(quint32(height), 2) + bigEndian(quint32(width), 2)
-                        + QByteArray::fromHex("01011100"));
-    // Each table holds one code, a single 0 bit: DC difference 0, and an
-    // end-of-band run of 2^14 and more blocks.
-    const QByteArray oneCode = QByteArray(1, '\1') + QByteArray(15, '\0');
-    jpeg += segment(0xc4, QByteArray(1, '\x00') + oneCode + QByteArray(1, '\x00'));
-    jpeg += segment(0xc4, QByteArray(1, '\x10') + oneCode + QByteArray(1, '\xe0'));
+    // The AC code is an end-of-band run of 2^14 and more blocks.
+    QByteArray jpeg = jpegHead(0xc2, width, height, QByteArray::fromHex("01011100"), '\xe0');
     const int blocks = ((width + 7) / 8) * ((height + 7) / 8);
     jpeg += segment(0xda, QByteArray::fromHex("010100000000")) + QByteArray((blocks + 7) / 8, '\0');
     if (behindEmptyComment)
@@ -112,17 +123,19 @@ QByteArray progressiveScans(int width, int height, int scans, bool behindEmptyCo
 
 QByteArray lumaOnlyScan(int width, int height)
 {
-    QByteArray jpeg("\xff\xd8", 2);
-    jpeg += segment(0xdb, QByteArray(1, '\0') + QByteArray(64, '\1'));
-    jpeg += segment(0xc0,
-                    QByteArray(1, '\x08') + bigEndian(quint32(height), 2) + bigEndian(quint32(width), 2)
-                        + QByteArray::fromHex("03011100021100031100"));
-    // One code each, a single 0 bit: DC difference 0, end of block.
-    const QByteArray oneCode = QByteArray(1, '\1') + QByteArray(15, '\0');
-    jpeg += segment(0xc4, QByteArray(1, '\x00') + oneCode + QByteArray(1, '\x00'));
-    jpeg += segment(0xc4, QByteArray(1, '\x10') + oneCode + QByteArray(1, '\x00'));
+    // The AC code is an end of block.
+    QByteArray jpeg = jpegHead(0xc0, width, height, ThreeComponents, '\0');
     const qint64 blocks = qint64((width + 7) / 8) * ((height + 7) / 8);
     jpeg += segment(0xda, QByteArray::fromHex("010100003f00")) + QByteArray(int((2 * blocks + 7) / 8), '\0');
+    return jpeg + QByteArray("\xff\xd9", 2);
+}
+
+QByteArray progressiveFullColour(int width, int height)
+{
+    QByteArray jpeg = jpegHead(0xc2, width, height, ThreeComponents, '\0');
+    // One DC scan of the three components interleaved: a 0 bit a block.
+    const qint64 blocks = 3 * qint64((width + 7) / 8) * ((height + 7) / 8);
+    jpeg += segment(0xda, QByteArray::fromHex("03010002000300000000")) + QByteArray(int((blocks + 7) / 8), '\0');
     return jpeg + QByteArray("\xff\xd9", 2);
 }
 

@@ -40,6 +40,11 @@ QByteArray progressiveScans(int width, int height, int scans, bool behindEmptyCo
 // the decoder holds every coefficient of the frame.
 QByteArray lumaOnlyScan(int width, int height);
 
+// A progressive JPEG of three components at full resolution (4:4:4), as
+// editors write photos at high quality, of a single DC scan: flat grey. The
+// decoder holds every coefficient of the frame.
+QByteArray progressiveFullColour(int width, int height);
+
 // A 30 x 20 PNG with count copies of one chunk before its image data.
 QByteArray pngWithRepeatedChunk(int count, const QByteArray &type, const QByteArray &data, bool badChecksum);
 
