@@ -16,11 +16,16 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <ctime>
 #include <random>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <ctime>
 
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 // Pictures that are broken, hostile or merely huge, in a page picture's place
 // or an icon's: the page still opens, at once and without a flood of memory.
@@ -166,9 +171,36 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 // test machine may not.
 qint64 threadCpuMs()
 {
+#ifdef Q_OS_WIN
+    FILETIME created, exited, kernel, user;
+    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user))
+        return -1;
+    const auto ms
+        = [](const FILETIME &time) { return ((qint64(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 10000; };
+    return ms(kernel) + ms(user);
+#else
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+#endif
+}
+
+// What the system cannot put in a picture's place; empty where it can.
+QString unplantable(int hostile)
+{
+#ifdef Q_OS_WIN
+    switch (hostile) {
+    case Fifo:
+        return QStringLiteral("Windows has no FIFOs in its folders");
+    case Device:
+        return QStringLiteral("Windows has no /dev/zero, and a link to a device needs a privilege");
+    case Unreadable:
+        return QStringLiteral("Qt's permissions on Windows set only the read-only attribute: the file stays readable");
+    }
+#else
+    Q_UNUSED(hostile)
+#endif
+    return QString();
 }
 
 // Puts the hostile thing where the picture name is read from.
@@ -186,10 +218,16 @@ bool plant(Hostile hostile, const QString &name, const QString &finding)
         return writeFile(path, randomBytes());
     case Directory:
         return QDir().mkdir(path);
+#ifdef Q_OS_WIN
+    case Fifo:
+    case Device:
+        return false;
+#else
     case Fifo:
         return mkfifo(QFile::encodeName(path).constData(), 0644) == 0;
     case Device:
         return QFile::link(QStringLiteral("/dev/zero"), path);
+#endif
     case Unreadable:
         TestPictures::write(name, QFileInfo(path).path());
         return QFile::setPermissions(path, QFileDevice::WriteOwner);
@@ -249,7 +287,9 @@ void TestHostilePictures::cleanupTestCase()
 
 void TestHostilePictures::cleanup()
 {
-    // Puts the set's own picture back.
+    // Puts the set's own picture back, with the page that watches it gone
+    // first: Windows deletes no folder that is watched.
+    window->sltOpenWidget(DetailPage);
     const QString path = TestPictures::path(replaced);
     QDir(path).removeRecursively();
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -266,8 +306,12 @@ void TestHostilePictures::pageOpens_data()
     QTest::addColumn<int>("withinMb");
     QTest::addColumn<QString>("finding"); // a fuzz finding's file, for FuzzFinding
 
+#ifdef Q_OS_WIN
+    const int unreadableShows = Blank; // not planted there
+#else
     // As root the permission is no bar: the picture shows.
     const int unreadableShows = geteuid() == 0 ? ThePicture : Blank;
+#endif
 
     QTest::newRow("page, zero bytes") << PagePicture << int(ZeroBytes) << int(Blank) << 200 << 100 << QString();
     QTest::newRow("page, truncated JPEG")
@@ -346,22 +390,26 @@ void TestHostilePictures::pageOpens()
     QFETCH(QString, finding);
 
     replaced = name;
+    const QString notHere = unplantable(hostile);
+    if (!notHere.isEmpty())
+        QSKIP(qPrintable(notHere));
     QVERIFY(plant(Hostile(hostile), name, finding));
     window->sltOpenWidget(DetailPage);
     QTRY_VERIFY(TestPictures::shownPicture(window) != PagePicture);
 
     // From pressing "previous" on the detail page until the page has painted.
     const PaintCounter paints(window);
-    const bool peakReset = ProcessMemory::resetPeak();
+    ProcessMemory::PeakWatch watch;
     const qint64 before = ProcessMemory::residentKb();
     QElapsedTimer switching;
     switching.start();
     const qint64 cpuBefore = threadCpuMs();
+    QVERIFY(cpuBefore >= 0);
     GuideTest::press(*window, GuideTest::PreviousButton);
     while (paints.count() == 0 && switching.elapsed() < 10000)
         QCoreApplication::processEvents();
     const qint64 took = threadCpuMs() - cpuBefore;
-    const qint64 peak = ProcessMemory::peakResidentKb();
+    const qint64 peak = watch.peakKb();
     GuideTest::release(*window, GuideTest::PreviousButton);
 
     qInfo("opened in %lld ms of processor time (%lld ms on the clock); resident %lld KiB before, at most %lld KiB "
@@ -371,10 +419,25 @@ void TestHostilePictures::pageOpens()
     QVERIFY(paints.count() > 0);
     // The sanitizers make every decode a few times slower.
     const qint64 allowedMs = ProcessMemory::underAddressSanitizer() ? 3 * withinMs : withinMs;
+#ifdef Q_OS_WIN
+    // Wine 8 reports a PrivateUsage of 0, which the reading's memory bound
+    // watches: there the text bomb runs on to the time bound.
+    const bool memoryBlind = PictureInput::processBytes() == 0;
+    if (memoryBlind)
+        QEXPECT_FAIL("page, PNG of 900 compressed texts", "no PrivateUsage under Wine", Continue);
+#endif
     QVERIFY2(took < allowedMs, qPrintable(QString::number(took)));
-    QVERIFY(peakReset);
-    // The sanitizer's shadow and quarantine come on top of what the guide takes.
+    QVERIFY(watch.watching());
+    // The sanitizer's shadow and quarantine come on top of what the guide
+    // takes; so do Windows' own libraries, and Wine's, which hold twice what
+    // Linux's do before the switch.
+#ifdef Q_OS_WIN
+    const qint64 allowedKb = qint64(withinMb) * 1024 + before;
+    if (memoryBlind)
+        QEXPECT_FAIL("page, PNG of 900 compressed texts", "no PrivateUsage under Wine", Continue);
+#else
     const qint64 allowedKb = qint64(withinMb) * 1024 + (ProcessMemory::underAddressSanitizer() ? before : 0);
+#endif
     QVERIFY2(peak < allowedKb, qPrintable(QString::number(peak)));
 
     const QImage shown = window->grab().toImage();
