@@ -105,9 +105,15 @@ QByteArray pngHeaderOnly(quint32 width, quint32 height)
     return ForgedPictures::pngHeader(width, height, 2) + ForgedPictures::pngChunk("IDAT", QByteArray());
 }
 
-int runTool(const QStringList &arguments, QByteArray *output = nullptr)
+// defaults: the settings file the tool takes the panel's factor from.
+int runTool(const QStringList &arguments, QByteArray *output = nullptr, const QString &defaults = QString())
 {
     QProcess tool;
+    if (!defaults.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QUORVEL_GUIDE_DEFAULTS"), defaults);
+        tool.setProcessEnvironment(environment);
+    }
     tool.start(QStringLiteral(GUIDE_PICTURES), arguments);
     if (!tool.waitForFinished(60000))
         return -1;
@@ -166,70 +172,82 @@ void TestPictureTool::checkTellsFaultsApart_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<PictureCheck::Status>("status");
     QTest::addColumn<QString>("says");
+    QTest::addColumn<double>("scale"); // the panel's factor
 
     const QByteArray jpeg = ForgedPictures::encoded(flat(PageSize), "JPEG");
-    QTest::newRow("fine page") << "/top.jpg" << jpeg << Status::Ok << "1000 x 600";
+    QTest::newRow("fine page") << "/top.jpg" << jpeg << Status::Ok << "1000 x 600" << 1.0;
     QTest::newRow("fine icon") << "/home_page.png" << ForgedPictures::encoded(flat(QSize(40, 40)), "PNG") << Status::Ok
-                               << "40 x 40";
-    QTest::newRow("missing") << "/top.jpg" << QByteArray() << Status::Missing << "page shows blank";
-    QTest::newRow("missing icon") << "/next_page.png" << QByteArray() << Status::Missing << "without an icon";
-    QTest::newRow("empty") << "/top.jpg" << QByteArray("") << Status::Empty << "empty";
-    QTest::newRow("truncated") << "/top.jpg" << jpeg.left(jpeg.size() / 2) << Status::Damaged << "in part";
-    QTest::newRow("random bytes") << "/top.jpg" << QByteArray(4096, '\x5a') << Status::NotAPicture << "not a picture";
+                               << "40 x 40" << 1.0;
+    QTest::newRow("missing") << "/top.jpg" << QByteArray() << Status::Missing << "page shows blank" << 1.0;
+    QTest::newRow("missing icon") << "/next_page.png" << QByteArray() << Status::Missing << "without an icon" << 1.0;
+    QTest::newRow("empty") << "/top.jpg" << QByteArray("") << Status::Empty << "empty" << 1.0;
+    QTest::newRow("truncated") << "/top.jpg" << jpeg.left(jpeg.size() / 2) << Status::Damaged << "in part" << 1.0;
+    QTest::newRow("random bytes") << "/top.jpg" << QByteArray(4096, '\x5a') << Status::NotAPicture << "not a picture"
+                                  << 1.0;
     QTest::newRow("png named jpg") << "/top.jpg" << ForgedPictures::encoded(flat(PageSize), "PNG")
-                                   << Status::OtherFormat << "PNG data behind a .jpg name: the guide still shows it";
+                                   << Status::OtherFormat << "PNG data behind a .jpg name: the guide still shows it"
+                                   << 1.0;
     QTest::newRow("4:3, widened") << "/top.jpg" << ForgedPictures::encoded(flat(QSize(800, 600)), "JPEG")
-                                  << Status::Stretched << "widened by 25%";
+                                  << Status::Stretched << "widened by 25%" << 1.0;
     QTest::newRow("tall, widened") << "/page1.jpg" << ForgedPictures::encoded(flat(QSize(600, 600)), "JPEG")
-                                   << Status::Stretched << "widened by 67%";
+                                   << Status::Stretched << "widened by 67%" << 1.0;
     QTest::newRow("wide, narrowed") << "/page1.jpg" << ForgedPictures::encoded(flat(QSize(2000, 600)), "JPEG")
-                                    << Status::Stretched << "narrowed by 50%";
+                                    << Status::Stretched << "narrowed by 50%" << 1.0;
     QTest::newRow("same shape, larger") << "/home.jpg" << ForgedPictures::encoded(flat(QSize(2000, 1200)), "JPEG")
-                                        << Status::Scaled << "shape kept";
+                                        << Status::Scaled << "shape kept" << 1.0;
     QTest::newRow("large icon") << "/previous_page.png" << ForgedPictures::encoded(flat(QSize(80, 40)), "PNG")
-                                << Status::Fitted << "fitted";
+                                << Status::Fitted << "fitted" << 1.0;
     QTest::newRow("PNG header claims 30000 x 30000")
-        << "/top.jpg" << pngHeaderOnly(30000, 30000) << Status::OverBudget << "declares 30000 x 30000";
+        << "/top.jpg" << pngHeaderOnly(30000, 30000) << Status::OverBudget << "declares 30000 x 30000" << 1.0;
     QTest::newRow("JPEG header claims 30000 x 30000")
         << "/top.jpg" << ForgedPictures::jpegClaiming(flat(QSize(64, 64)), 30000, 30000) << Status::OverBudget
-        << "declares 30000 x 30000";
+        << "declares 30000 x 30000" << 1.0;
     QTest::newRow("JPEG 17000 x 10, long but small")
         << "/top.jpg" << ForgedPictures::encoded(flat(QSize(17000, 10)), "JPEG") << Status::Stretched
-        << "17000 x 10: it will be";
+        << "17000 x 10: it will be" << 1.0;
     QTest::newRow("BMP named jpg") << "/top.jpg" << ForgedPictures::encoded(flat(QSize(100, 60)), "BMP")
-                                   << Status::NotAPicture << "reads JPEG and PNG";
+                                   << Status::NotAPicture << "reads JPEG and PNG" << 1.0;
     QTest::newRow("progressive JPEG of 3000 scans")
         << "/top.jpg" << ForgedPictures::progressiveScans(4096, 4096, 3000) << Status::TooCostly
-        << "4096 x 4096: reading it takes more than the 500 ms";
+        << "4096 x 4096: reading it takes more than the 500 ms" << 1.0;
     QTest::newRow("scans behind an empty comment")
         << "/top.jpg" << ForgedPictures::progressiveScans(4096, 4096, 1400, true) << Status::TooCostly
-        << "4096 x 4096: reading it takes more than the 500 ms";
+        << "4096 x 4096: reading it takes more than the 500 ms" << 1.0;
     QTest::newRow("JPEG scan that leaves out two components")
         << "/top.jpg" << ForgedPictures::lumaOnlyScan(10000, 10000) << Status::OverBudget
-        << "declares 10000 x 10000, which takes 581 MB";
+        << "declares 10000 x 10000, which takes 581 MB" << 1.0;
     QTest::newRow("PNG of 900 compressed texts") << "/home_page.png" << ForgedPictures::pngWithCompressedText(900)
-                                                 << Status::TooCostly << "more memory than its size explains";
+                                                 << Status::TooCostly << "more memory than its size explains" << 1.0;
     QTest::newRow("PNG claiming a 1 GB chunk")
-        << "/top.jpg" << ForgedPictures::pngClaimingAHugeChunk() << Status::Damaged << "cannot be decoded";
+        << "/top.jpg" << ForgedPictures::pngClaimingAHugeChunk() << Status::Damaged << "cannot be decoded" << 1.0;
     QTest::newRow("PNG of 300000 bad checksums")
         << "/top.jpg" << ForgedPictures::pngWithRepeatedChunk(300000, "teXt", QByteArray(), true) << Status::TooCostly
-        << "the decoder warns without end";
+        << "the decoder warns without end" << 1.0;
     QTest::newRow("icon with a repeated pHYs, a warning")
         << "/home_page.png"
         << ForgedPictures::pngWithRepeatedChunk(2, "pHYs", QByteArray::fromHex("000000010000000100"), false)
-        << Status::Ok << "30 x 20";
+        << Status::Ok << "30 x 20" << 1.0;
     QTest::newRow("icon with bytes after its end")
         << "/home_page.png" << ForgedPictures::encoded(flat(QSize(40, 40)), "PNG") + QByteArray(31, 'a') << Status::Ok
-        << "40 x 40";
+        << "40 x 40" << 1.0;
+    const QByteArray photo = ForgedPictures::encoded(grainy(QSize(4000, 3000)), "JPEG", 90);
     QTest::newRow("4000 x 3000 photo, slow")
-        << "/home.jpg" << ForgedPictures::encoded(grainy(QSize(4000, 3000)), "JPEG", 90) << Status::Slow
-        << "times a picture of the page's size; `guide-pictures fit`";
-    QTest::newRow("directory") << "/top.jpg" << QByteArray("/") << Status::Directory << "folder";
+        << "/home.jpg" << photo << Status::Slow << "times a picture of the page's size; `guide-pictures fit`" << 1.0;
+    // On a 4K panel the guide decodes the same photo at nearly its own size.
+    QTest::newRow("4000 x 3000 photo on a 4K panel, not slow")
+        << "/home.jpg" << photo << Status::Stretched << "stretched to 1000 x 600, widened by 25%" << 3.6;
+    const QByteArray fullColour = ForgedPictures::progressiveFullColour(6000, 3600);
+    QTest::newRow("progressive 4:4:4 photo of 6000 x 3600")
+        << "/home.jpg" << fullColour << Status::Slow << "6000 x 3600: takes" << 1.0;
+    QTest::newRow("progressive 4:4:4 photo on a 4K panel")
+        << "/home.jpg" << fullColour << Status::OverBudget << "declares 6000 x 3600, which takes 236 MB to decode"
+        << 3.6;
+    QTest::newRow("directory") << "/top.jpg" << QByteArray("/") << Status::Directory << "folder" << 1.0;
 #ifdef Q_OS_UNIX
     // "|" stands for a FIFO in the picture's place, which no one writes.
-    QTest::newRow("FIFO") << "/top.jpg" << QByteArray("|") << Status::Unreadable << "not a plain file";
+    QTest::newRow("FIFO") << "/top.jpg" << QByteArray("|") << Status::Unreadable << "not a plain file" << 1.0;
 #endif
-    QTest::newRow("no read permission") << "/top.jpg" << jpeg << Status::Unreadable << "cannot be read";
+    QTest::newRow("no read permission") << "/top.jpg" << jpeg << Status::Unreadable << "cannot be read" << 1.0;
 }
 
 void TestPictureTool::checkTellsFaultsApart()
@@ -238,6 +256,7 @@ void TestPictureTool::checkTellsFaultsApart()
     QFETCH(QByteArray, content);
     QFETCH(PictureCheck::Status, status);
     QFETCH(QString, says);
+    QFETCH(double, scale);
 
     QTemporaryDir folder;
     const QString path = folder.path() + name;
@@ -262,8 +281,14 @@ void TestPictureTool::checkTellsFaultsApart()
         QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
     }
 
-    const PictureCheck::Finding finding = PictureCheck::checkOne(folder.path(), name);
+    const PictureCheck::Finding finding = PictureCheck::checkOne(folder.path(), name, scale);
     QCOMPARE(PictureCheck::statusName(finding.status), PictureCheck::statusName(status));
+#ifdef Q_OS_WIN
+    // Wine 8 reports a PrivateUsage of 0, which the reading's memory bound
+    // watches: there the text bomb runs on to the time bound.
+    if (PictureInput::processBytes() == 0)
+        QEXPECT_FAIL("PNG of 900 compressed texts", "no PrivateUsage under Wine", Continue);
+#endif
     QVERIFY2(finding.message.contains(says)
                  || (finding.message.isEmpty()
                      && says == QStringLiteral("%1 x %2").arg(finding.size.width()).arg(finding.size.height())),
@@ -330,33 +355,66 @@ void TestPictureTool::commandLine_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("defaults"); // the panel's settings file; null: none
 
-    QTest::newRow("check, demo set") << QStringList{"check", "DEMO"} << 0;
-    QTest::newRow("check, a folder without pictures") << QStringList{"check", "EMPTY"} << 1;
-    QTest::newRow("check at a 4K panel's scale") << QStringList{"check", "--scale", "3.6", "DEMO"} << 0;
-    QTest::newRow("check at no scale") << QStringList{"check", "--scale", "none", "DEMO"} << 2;
-    QTest::newRow("no command") << QStringList() << 2;
-    QTest::newRow("unknown command") << QStringList{"paint", "DEMO"} << 2;
-    QTest::newRow("check without a folder") << QStringList{"check"} << 2;
-    QTest::newRow("unknown option") << QStringList{"check", "--fast", "DEMO"} << 2;
-    QTest::newRow("graph takes no folder") << QStringList{"graph", "DEMO"} << 2;
-    QTest::newRow("fit without a folder") << QStringList{"fit"} << 2;
-    QTest::newRow("fit, scale not a number") << QStringList{"fit", "DEMO", "--scale", "big"} << 2;
-    QTest::newRow("fit, scale 0") << QStringList{"fit", "DEMO", "--scale", "0"} << 2;
-    QTest::newRow("fit, scale 9") << QStringList{"fit", "DEMO", "--scale", "9"} << 2;
-    QTest::newRow("fit, unknown option") << QStringList{"fit", "DEMO", "--fast"} << 2;
-    QTest::newRow("fit, no such folder") << QStringList{"fit", "EMPTY/none", "--output", "EMPTY/out"} << 1;
+    QTest::newRow("check, demo set") << QStringList{"check", "DEMO"} << 0 << QByteArray();
+    QTest::newRow("check, a folder without pictures") << QStringList{"check", "EMPTY"} << 1 << QByteArray();
+    QTest::newRow("check at a 4K panel's scale") << QStringList{"check", "--scale", "3.6", "DEMO"} << 0 << QByteArray();
+    QTest::newRow("check at no scale") << QStringList{"check", "--scale", "none", "DEMO"} << 2 << QByteArray();
+    QTest::newRow("no command") << QStringList() << 2 << QByteArray();
+    QTest::newRow("unknown command") << QStringList{"paint", "DEMO"} << 2 << QByteArray();
+    QTest::newRow("check without a folder") << QStringList{"check"} << 2 << QByteArray();
+    QTest::newRow("unknown option") << QStringList{"check", "--fast", "DEMO"} << 2 << QByteArray();
+    QTest::newRow("graph takes no folder") << QStringList{"graph", "DEMO"} << 2 << QByteArray();
+    QTest::newRow("fit without a folder") << QStringList{"fit"} << 2 << QByteArray();
+    QTest::newRow("fit, scale not a number") << QStringList{"fit", "DEMO", "--scale", "big"} << 2 << QByteArray();
+    QTest::newRow("fit, scale 0") << QStringList{"fit", "DEMO", "--scale", "0"} << 2 << QByteArray();
+    QTest::newRow("fit, scale 9") << QStringList{"fit", "DEMO", "--scale", "9"} << 2 << QByteArray();
+    QTest::newRow("fit, unknown option") << QStringList{"fit", "DEMO", "--fast"} << 2 << QByteArray();
+    QTest::newRow("fit, no such folder") << QStringList{"fit", "EMPTY/none", "--output", "EMPTY/out"} << 1
+                                         << QByteArray();
+
+    // PHOTO: the demo set with a 6000 x 3600 progressive 4:4:4 photo as the
+    // home page, which a 4K panel (3.6) cannot decode within the bound.
+    QTest::newRow("check, a large photo") << QStringList{"check", "PHOTO"} << 0 << QByteArray();
+    QTest::newRow("check, the photo at a 4K panel's scale")
+        << QStringList{"check", "--scale", "3.6", "PHOTO"} << 1 << QByteArray();
+    QTest::newRow("check, the photo at the scale the settings give")
+        << QStringList{"check", "PHOTO"} << 1
+        << QByteArray("QUORVEL_GUIDE_IDLE_SECONDS=120\nQT_SCALE_FACTOR=\"3.6\"\n");
+    QTest::newRow("check, the settings' scale commented out")
+        << QStringList{"check", "PHOTO"} << 0 << QByteArray("#QT_SCALE_FACTOR=3.6\n");
+    QTest::newRow("check, --scale over the settings")
+        << QStringList{"check", "--scale", "1", "PHOTO"} << 0 << QByteArray("QT_SCALE_FACTOR=3.6\n");
 }
 
 void TestPictureTool::commandLine()
 {
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
+    QFETCH(QByteArray, defaults);
 
     QTemporaryDir empty;
     arguments.replaceInStrings(QStringLiteral("DEMO"), demo.path());
     arguments.replaceInStrings(QStringLiteral("EMPTY"), empty.path());
-    QCOMPARE(runTool(arguments), exitCode);
+    if (arguments.contains(QStringLiteral("PHOTO"))) {
+        for (const QString &picture : GuidePictures::all())
+            QVERIFY(QFile::copy(demo.path() + picture, empty.path() + picture));
+        QFile home(empty.path() + QStringLiteral("/home.jpg"));
+        QVERIFY(home.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        home.write(ForgedPictures::progressiveFullColour(6000, 3600));
+        home.close();
+        arguments.replaceInStrings(QStringLiteral("PHOTO"), empty.path());
+    }
+    // Not the machine's own settings: a file of the row's, or none.
+    QTemporaryDir settings;
+    const QString file = settings.filePath(QStringLiteral("quorvel-guide"));
+    if (!defaults.isNull()) {
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::WriteOnly));
+        written.write(defaults);
+    }
+    QCOMPARE(runTool(arguments, nullptr, file), exitCode);
 }
 
 void TestPictureTool::checkJsonNamesEveryPicture()

@@ -23,7 +23,8 @@ const char Usage[] = R"(usage: guide-pictures COMMAND
                          say what the guide will make of each picture in DIR,
                          and how long each takes to read, at the scale factor
                          F the guide runs with (by default the one set in
-                         /etc/default/quorvel-guide, else 1); exit status 1
+                         /etc/default/quorvel-guide, or the file that
+                         QUORVEL_GUIDE_DEFAULTS names, else 1); exit status 1
                          when one is missing or unreadable
   overlay DIR OUT        render every page with the pictures in DIR, its
                          buttons outlined, into OUT/page-NNN.png and OUT/index.html
@@ -77,7 +78,11 @@ int main(int argc, char *argv[])
         return Preview::run(args);
     const bool force = args.removeAll(QStringLiteral("--force")) > 0;
     const bool json = args.removeAll(QStringLiteral("--json")) > 0;
-    double scale = PictureCheck::scaleFromDefaults(QStringLiteral("/etc/default/quorvel-guide"));
+    // The kiosk's settings, or a copy of another panel's named instead.
+    const QString defaults = qEnvironmentVariableIsSet("QUORVEL_GUIDE_DEFAULTS")
+        ? qEnvironmentVariable("QUORVEL_GUIDE_DEFAULTS")
+        : QStringLiteral("/etc/default/quorvel-guide");
+    double scale = PictureCheck::scaleFromDefaults(defaults);
     const int scaleAt = args.indexOf(QStringLiteral("--scale"));
     if (scaleAt >= 0) {
         bool ok = false;

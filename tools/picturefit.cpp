@@ -106,6 +106,9 @@ Outcome fitOne(const QString &from, const QString &to, const QString &name, doub
     if (!file.open(QIODevice::ReadOnly))
         return Outcome::Failed;
     const QByteArray bytes = file.readAll();
+    // Windows renames nothing over a file still open: in place, the fitted
+    // copy takes this one's name.
+    file.close();
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
