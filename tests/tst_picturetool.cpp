@@ -282,6 +282,7 @@ void TestPictureTool::checkTellsFaultsApart()
     }
 
     const PictureCheck::Finding finding = PictureCheck::checkOne(folder.path(), name, scale);
+    qInfo("%s, read in %d ms of processor time", qPrintable(PictureCheck::statusName(finding.status)), finding.readMs);
     QCOMPARE(PictureCheck::statusName(finding.status), PictureCheck::statusName(status));
 #ifdef Q_OS_WIN
     // Wine 8 reports a PrivateUsage of 0, which the reading's memory bound

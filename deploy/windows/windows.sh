@@ -25,8 +25,13 @@ wine_test_names() {
     (cd "$OUT" && ctest -N -L wine) | sed -n 's/^ *Test *#[0-9]*: *//p' | tr '\n' ' '
 }
 # Under Wine on a loaded machine the home page comes 270 to 350 ms after the
-# start instead of under 250: that one timing check runs natively only.
-WINE_SKIPS="tst_topwatcher:homeFollowsStartAfterTheDelay"
+# start instead of under 250: that one timing check runs natively only. Of the
+# picture tool's test, three are left native for their time under Wine: the
+# exploration of every page (83 s) and the overlay of every page (22 s), the
+# same compiled tables on every system, and the command line's 20 runs of the
+# tool (79 s), whose verdicts at a scale checkTellsFaultsApart gives there.
+WINE_SKIPS="tst_topwatcher:homeFollowsStartAfterTheDelay tst_picturetool:graphHoldsExactlyTheGuidesEdges"
+WINE_SKIPS="$WINE_SKIPS tst_picturetool:overlayRendersEveryPage tst_picturetool:commandLine"
 
 say() { printf '%s\n' "$*"; }
 die() { printf 'guide windows: %s\n' "$*" >&2; exit 1; }
