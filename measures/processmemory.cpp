@@ -107,8 +107,6 @@ PeakWatch::PeakWatch()
 {
 }
 
-PeakWatch::~PeakWatch() = default;
-
 qint64 PeakWatch::peakKb()
 {
     return peakResidentKb();

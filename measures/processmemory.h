@@ -30,12 +30,19 @@ class PeakWatch
 {
 public:
     PeakWatch();
+#ifdef Q_OS_WIN
     ~PeakWatch();
+#else
+    ~PeakWatch() = default;
+#endif
     PeakWatch(const PeakWatch &) = delete;
     PeakWatch &operator=(const PeakWatch &) = delete;
 
     // False where no peak can be had.
-    bool watching() const { return started; }
+    bool watching() const
+    {
+        return started;
+    }
     // Ends the watch.
     qint64 peakKb();
 
