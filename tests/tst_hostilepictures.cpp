@@ -70,6 +70,7 @@ enum Hostile {
     BadChecksums, // a warning each
     RepeatedPhys, // a warning each, every chunk valid
     TallPng, // 24 x 1,000,000: a million rows
+    ArithmeticNoise, // 6000 x 4000: seconds of work, and no deadline stops it
 };
 
 enum Shows {
@@ -262,6 +263,8 @@ bool plant(Hostile hostile, const QString &name, const QString &finding)
             ForgedPictures::pngWithRepeatedChunk(300000, "pHYs", QByteArray::fromHex("000000010000000100"), false));
     case TallPng:
         return writeFile(path, ForgedPictures::tallPng(24, 1000000));
+    case ArithmeticNoise:
+        return writeFile(path, ForgedPictures::arithmeticCoded(6000, 4000, 4 << 20));
     case CameraPhoto: {
         const QByteArray photo = cameraPhoto(colour);
         // A progressive frame's marker; scan data never holds it unescaped.
@@ -347,6 +350,8 @@ void TestHostilePictures::pageOpens_data()
     QTest::newRow("page, PNG of 300000 pHYs chunks")
         << PagePicture << int(RepeatedPhys) << int(Blank) << 200 << 100 << QString();
     QTest::newRow("page, PNG of 24 x 1000000") << PagePicture << int(TallPng) << int(Blank) << 200 << 100 << QString();
+    QTest::newRow("page, arithmetic-coded 6000 x 4000 of noise")
+        << PagePicture << int(ArithmeticNoise) << int(Blank) << 200 << 100 << QString();
 
     QTest::newRow("icon, zero bytes") << Icon << int(ZeroBytes) << int(NoIcon) << 200 << 100 << QString();
     QTest::newRow("icon, random bytes") << Icon << int(RandomBytes) << int(NoIcon) << 200 << 100 << QString();
@@ -366,15 +371,15 @@ void TestHostilePictures::pageOpens_data()
     QTest::newRow("icon, PNG of 300000 chunks with bad checksums")
         << Icon << int(BadChecksums) << int(NoIcon) << 200 << 100 << QString();
 
-    // What the fuzzer found, replayed here too: as a page and as an icon,
-    // within the same budget as the rest.
+    // What the fuzzer found or was seeded with, replayed here too: as a page
+    // within the bound of a switch, as an icon within an icon's.
     const QFileInfoList findings
         = QDir(QStringLiteral(QUORVEL_FUZZ_REGRESSIONS)).entryInfoList(QDir::Files, QDir::Name);
     QVERIFY(!findings.isEmpty());
     for (const QFileInfo &finding : findings) {
         const QByteArray file = finding.fileName().toUtf8();
         QTest::newRow(("page, fuzz finding " + file).constData())
-            << PagePicture << int(FuzzFinding) << int(Unjudged) << 200 << 100 << finding.filePath();
+            << PagePicture << int(FuzzFinding) << int(Unjudged) << 1000 << 300 << finding.filePath();
         QTest::newRow(("icon, fuzz finding " + file).constData())
             << Icon << int(FuzzFinding) << int(Unjudged) << 200 << 100 << finding.filePath();
     }

@@ -3,6 +3,8 @@
 #include <QBuffer>
 #include <QImage>
 
+#include <random>
+
 namespace {
 
 QByteArray bigEndian(quint32 value, int length = 4)
@@ -128,6 +130,18 @@ QByteArray lumaOnlyScan(int width, int height)
     const qint64 blocks = qint64((width + 7) / 8) * ((height + 7) / 8);
     jpeg += segment(0xda, QByteArray::fromHex("010100003f00")) + QByteArray(int((2 * blocks + 7) / 8), '\0');
     return jpeg + QByteArray("\xff\xd9", 2);
+}
+
+QByteArray arithmeticCoded(int width, int height, int dataBytes)
+{
+    QByteArray jpeg = jpegHead(0xc9, width, height, ThreeComponents, '\0');
+    jpeg += segment(0xda, QByteArray::fromHex("03010002000300003f00"));
+    // Any bytes are arithmetic-coded data; a 0xff would start a marker.
+    std::mt19937 random(9);
+    QByteArray data(dataBytes, '\0');
+    for (char &byte : data)
+        byte = char(random() % 255);
+    return jpeg + data + QByteArray("\xff\xd9", 2);
 }
 
 QByteArray progressiveFullColour(int width, int height)

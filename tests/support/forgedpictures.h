@@ -40,6 +40,10 @@ QByteArray progressiveScans(int width, int height, int scans, bool behindEmptyCo
 // the decoder holds every coefficient of the frame.
 QByteArray lumaOnlyScan(int width, int height);
 
+// An arithmetic-coded baseline JPEG of three components at full resolution,
+// its one scan dataBytes of noise: every block costs the decoder its most.
+QByteArray arithmeticCoded(int width, int height, int dataBytes);
+
 // A progressive JPEG of three components at full resolution (4:4:4), as
 // editors write photos at high quality, of a single DC scan: flat grey. The
 // decoder holds every coefficient of the frame.
