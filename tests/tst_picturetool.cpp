@@ -362,6 +362,7 @@ void TestPictureTool::commandLine_data()
     QTest::newRow("check, a folder without pictures") << QStringList{"check", "EMPTY"} << 1 << QByteArray();
     QTest::newRow("check at a 4K panel's scale") << QStringList{"check", "--scale", "3.6", "DEMO"} << 0 << QByteArray();
     QTest::newRow("check at no scale") << QStringList{"check", "--scale", "none", "DEMO"} << 2 << QByteArray();
+    QTest::newRow("check at scale 0.05") << QStringList{"check", "--scale", "0.05", "DEMO"} << 2 << QByteArray();
     QTest::newRow("no command") << QStringList() << 2 << QByteArray();
     QTest::newRow("unknown command") << QStringList{"paint", "DEMO"} << 2 << QByteArray();
     QTest::newRow("check without a folder") << QStringList{"check"} << 2 << QByteArray();

@@ -85,10 +85,8 @@ int main(int argc, char *argv[])
     double scale = PictureCheck::scaleFromDefaults(defaults);
     const int scaleAt = args.indexOf(QStringLiteral("--scale"));
     if (scaleAt >= 0) {
-        bool ok = false;
-        scale = args.value(scaleAt + 1).toDouble(&ok);
-        if (!ok || scale <= 0 || scale > 8)
-            return usage(QStringLiteral("--scale takes a factor such as 1.8"));
+        if (!PictureFit::scaleFrom(args.value(scaleAt + 1), &scale))
+            return usage(QStringLiteral("--scale takes a factor from 0.1 to 8, such as 1.8"));
         args.removeAt(scaleAt + 1);
         args.removeAt(scaleAt);
     }

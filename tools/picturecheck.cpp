@@ -1,6 +1,7 @@
 #include "picturecheck.h"
 
 #include "guidepictures.h"
+#include "picturefit.h"
 #include "shell/picturefile.h"
 
 #include <QBuffer>
@@ -235,9 +236,9 @@ double scaleFromDefaults(const QString &path)
         const QByteArray assignment = line.trimmed();
         if (!assignment.startsWith("QT_SCALE_FACTOR="))
             continue;
-        bool ok = false;
-        const double value = assignment.mid(16).replace('"', "").replace('\'', "").toDouble(&ok);
-        if (ok && value > 0)
+        double value = 1.0;
+        const QString text = QString::fromUtf8(assignment.mid(16).replace('"', "").replace('\'', ""));
+        if (PictureFit::scaleFrom(text, &value))
             scale = value;
     }
     return scale;
