@@ -1,13 +1,27 @@
 #!/bin/sh
-# Builds a bootable Debian 12 amd64 disk image that starts straight into the
-# guide: ./guide image PACKAGES OUT (run as root; Debian's archive as apt here
-# is set up). OUT/quorvel-kiosk.img is a GPT disk: an EFI system partition
-# with systemd-boot, the kernel and its initrd, then the root file system.
+# Builds a bootable Debian 12 disk image that starts straight into the guide:
+# ./guide image PACKAGES OUT [ARCH] (run as root; Debian's archive as apt here
+# is set up). ARCH is amd64 (the default) or arm64; arm64 is built on amd64
+# through qemu-user, which binfmt_misc must already hand arm64 programs to.
+# OUT/quorvel-kiosk.img is a GPT disk: an EFI system partition with
+# systemd-boot, the kernel and its initrd, then the root file system.
 # Nothing is mounted: the file systems are made from folders.
 set -eu
 packages=$(cd "$1" && pwd)
 out=$2
+arch=${3:-amd64}
 here=$(cd "$(dirname "$0")" && pwd)
+
+# systemd-boot's file for the architecture, the name the firmware starts it
+# by, and the first serial port, which the test console is opened on.
+case "$arch" in
+amd64) loader=systemd-bootx64.efi firmware=BOOTX64.EFI serial=ttyS0 ;;
+arm64) loader=systemd-bootaa64.efi firmware=BOOTAA64.EFI serial=ttyAMA0 ;;
+*)
+    echo "image.sh: no image for '$arch'" >&2
+    exit 2
+    ;;
+esac
 
 # The partitions' identities are fixed, so that the boot entry can name the
 # root without a look at the disk.
@@ -21,7 +35,7 @@ tree="$out/root"
 boot="$out/boot"
 mkdir -p "$boot"
 
-program=$(ls "$packages"/quorvel-guide_*_amd64.deb)
+program=$(ls "$packages"/quorvel-guide_*_"$arch".deb)
 pictures=$(ls "$packages"/quorvel-guide-demo-pictures_*_all.deb)
 kiosk=$(ls "$packages"/quorvel-guide-kiosk_*_all.deb)
 
@@ -31,18 +45,18 @@ kiosk=$(ls "$packages"/quorvel-guide-kiosk_*_all.deb)
 needs=$(for deb in "$program" "$pictures" "$kiosk"; do dpkg-deb --field "$deb" Depends; done |
     tr ',' '\n' | sed 's/(.*)//; s/ //g' | grep -v -e '^quorvel-guide' -e '^$' | sort -u | paste -sd, -)
 
-mmdebstrap --variant=minbase \
-    --include=linux-image-amd64,systemd-sysv,udev,dbus,libpam-systemd,initramfs-tools,kmod,systemd-boot-efi,fonts-dejavu-core \
+mmdebstrap --variant=minbase --architectures="$arch" \
+    --include=linux-image-"$arch",systemd-sysv,udev,dbus,libpam-systemd,initramfs-tools,kmod,systemd-boot-efi,fonts-dejavu-core \
     --include="$needs" \
     --customize-hook='mkdir -p "$1/root/debs"' \
     --customize-hook="copy-in $program $pictures $kiosk /root/debs" \
     --customize-hook='chroot "$1" sh -c "dpkg -i /root/debs/*.deb && rm -r /root/debs"' \
     --customize-hook="echo quorvel-kiosk >\"\$1/etc/hostname\"" \
     --customize-hook="echo 'PARTUUID=$root_uuid / ext4 errors=remount-ro 0 1' >\"\$1/etc/fstab\"" \
-    --customize-hook="mkdir -p \"\$1/etc/systemd/system/serial-getty@ttyS0.service.d\"" \
-    --customize-hook="copy-in $here/test-console.conf /etc/systemd/system/serial-getty@ttyS0.service.d" \
+    --customize-hook="mkdir -p \"\$1/etc/systemd/system/serial-getty@$serial.service.d\"" \
+    --customize-hook="copy-in $here/test-console.conf /etc/systemd/system/serial-getty@$serial.service.d" \
     --customize-hook="sync-out /boot $boot" \
-    --customize-hook="copy-out /usr/lib/systemd/boot/efi/systemd-bootx64.efi $out" \
+    --customize-hook="copy-out /usr/lib/systemd/boot/efi/$loader $out" \
     bookworm "$tree" /etc/apt/sources.list.d/debian.sources
 
 # The EFI system partition: systemd-boot, the kernel and the initrd, and one
@@ -51,7 +65,7 @@ esp="$out/esp.img"
 truncate -s "${esp_mib}M" "$esp"
 mkfs.fat -F 32 -n QUORVELESP "$esp" >/dev/null
 mmd -i "$esp" ::/EFI ::/EFI/BOOT ::/loader ::/loader/entries
-mcopy -i "$esp" "$out/systemd-bootx64.efi" ::/EFI/BOOT/BOOTX64.EFI
+mcopy -i "$esp" "$out/$loader" "::/EFI/BOOT/$firmware"
 mcopy -i "$esp" "$(ls "$boot"/vmlinuz-*)" ::/vmlinuz
 mcopy -i "$esp" "$(ls "$boot"/initrd.img-*)" ::/initrd.img
 printf 'default quorvel.conf\ntimeout 0\n' >"$out/loader.conf"
@@ -74,4 +88,4 @@ start=$((1 + esp_mib))MiB, size=${root_mib}MiB, type=4F68BCE3-E8CD-4DB1-96E7-FBC
 TABLE
 dd if="$esp" of="$disk" bs=1M seek=1 conv=notrunc,sparse status=none
 dd if="$rootfs" of="$disk" bs=1M seek="$((1 + esp_mib))" conv=notrunc,sparse status=none
-rm -rf "$esp" "$rootfs" "$tree" "$out"/*.conf "$out/systemd-bootx64.efi"
+rm -rf "$esp" "$rootfs" "$tree" "$out"/*.conf "$out/${loader:?}"

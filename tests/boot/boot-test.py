@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """Boots the kiosk image under QEMU and checks it from its screen alone.
 
-    boot-test.py IMAGE_DIR PACKAGE_DIR
+    boot-test.py IMAGE_DIR PACKAGE_DIR [ARCH [PICTURE_TOOL]]
 
+ARCH is the image's, amd64 (the default) or arm64, which is emulated.
+PICTURE_TOOL makes the site's picture package; PACKAGE_DIR's own unless told
+(an arm64 one cannot start the programs it needs under qemu-user).
 The screen is read with QMP screendump and each grab is matched against the
 demo pictures; presses go through an absolute pointer (a USB tablet). The
 serial console, opened only for this test, kills, installs and reboots.
@@ -17,15 +20,51 @@ import shutil
 import socket
 import subprocess
 import sys
+import threading
 import time
 
 IMAGE_DIR, PACKAGE_DIR = sys.argv[1], sys.argv[2]
-WORK = os.path.abspath('build-boot')
+ARCH = sys.argv[3] if len(sys.argv) > 3 else 'amd64'
+PICTURE_TOOL = sys.argv[4] if len(sys.argv) > 4 else os.path.join(PACKAGE_DIR, 'bin', 'guide-pictures')
+
+# What differs by architecture: QEMU and its machine, the UEFI firmware and a
+# copy of its variables, the display, the serial port the test console is
+# on, and how many times slower than amd64 under TCG the guest runs.
+MACHINES = {
+    'amd64': {
+        'qemu': ['qemu-system-x86_64', '-machine', 'q35'],
+        'tcg': [],
+        'kvm': True,
+        'firmware': ('/usr/share/OVMF/OVMF_CODE_4M.fd', '/usr/share/OVMF/OVMF_VARS_4M.fd'),
+        'display': 'virtio-vga',
+        'usb': ['usb-tablet'],
+        'serial': 'ttyS0',
+        'slowness': 1,
+    },
+    'arm64': {
+        'qemu': ['qemu-system-aarch64', '-machine', 'virt'],
+        # A Raspberry Pi 4's core; the newer ones of -cpu max add pointer
+        # authentication, which TCG emulates slowly.
+        'tcg': ['-cpu', 'cortex-a72'],
+        # Emulated here, on amd64.
+        'kvm': False,
+        # The firmware's two flash devices must both be its size, 64 MiB.
+        'firmware': ('/usr/share/AAVMF/AAVMF_CODE.fd', '/usr/share/AAVMF/AAVMF_VARS.fd'),
+        # virtio-vga is x86's alone.
+        'display': 'virtio-gpu-pci',
+        'usb': ['usb-tablet', 'usb-kbd'],
+        'serial': 'ttyAMA0',
+        'slowness': 4,
+    },
+}
+MACHINE = MACHINES[ARCH]
+
+WORK = os.path.abspath('build-boot' if ARCH == 'amd64' else 'build-boot-' + ARCH)
 SCREEN_W, SCREEN_H = 1024, 600
 WINDOW_W, WINDOW_H = 1000, 600
 ESP = '@@1M'  # the EFI system partition's offset in the disk
 # Generous under emulation on a loaded machine; the figures printed are what counts.
-BOOT_LIMIT, BACK_LIMIT, PRESS_LIMIT = 600, 300, 60
+BOOT_LIMIT, BACK_LIMIT, PRESS_LIMIT, COMMAND_LIMIT = (limit * MACHINE['slowness'] for limit in (600, 300, 60, 300))
 
 started = time.monotonic()
 figures = []
@@ -96,30 +135,47 @@ class Serial:
     def __init__(self, path):
         self.sock = socket.socket(socket.AF_UNIX)
         self.sock.connect(path)
-        self.sock.settimeout(1)
         self.seen = b''
+        self.closed = False
+        self.arrived = threading.Condition()
+        threading.Thread(target=self.read, daemon=True).start()
+
+    def read(self):
+        """Reads all the guest writes, from the start: arm64's serial port
+        (a PL011) stops the whole guest while what it wrote is not read."""
+        with open(os.path.join(WORK, 'serial.log'), 'ab') as log:
+            while True:
+                try:
+                    chunk = self.sock.recv(4096)
+                except OSError:
+                    chunk = b''
+                with self.arrived:
+                    self.seen += chunk
+                    self.closed = not chunk
+                    self.arrived.notify_all()
+                if not chunk:
+                    return
+                log.write(chunk)
+                log.flush()
 
     def wait_for(self, pattern, limit):
         deadline = time.monotonic() + limit
-        while time.monotonic() < deadline:
-            found = re.search(pattern, self.seen)
-            if found:
-                self.seen = self.seen[found.end():]
-                return found
-            try:
-                chunk = self.sock.recv(4096)
-            except socket.timeout:
-                continue
-            if not chunk:
-                break
-            self.seen += chunk
-            with open(os.path.join(WORK, 'serial.log'), 'ab') as log:
-                log.write(chunk)
+        with self.arrived:
+            while True:
+                found = re.search(pattern, self.seen)
+                if found:
+                    self.seen = self.seen[found.end():]
+                    return found
+                left = deadline - time.monotonic()
+                if left <= 0 or self.closed:
+                    break
+                self.arrived.wait(left)
         fail('the serial console never showed %r' % pattern)
 
-    def run(self, command, limit=300):
+    def run(self, command, limit=COMMAND_LIMIT):
         """Runs a shell command in the guest; returns its output."""
-        self.seen = b''
+        with self.arrived:
+            self.seen = b''
         self.sock.sendall(command.encode() + b'; echo "@@@$?@@@"\n')
         found = self.wait_for(rb'@@@(\d+)@@@', limit)
         # What came before the marker, without the echoed command line.
@@ -135,22 +191,23 @@ class Guest:
     def __init__(self, disk, share):
         self.disk, self.share = disk, share
         self.process = None
-        self.kvm = kvm_works()
+        self.kvm = MACHINE['kvm'] and kvm_works()
         print('boot-test: accelerator %s' % ('KVM' if self.kvm else 'TCG'), flush=True)
 
     def start(self):
         for name in ('qmp.sock', 'serial.sock'):
             if os.path.exists(os.path.join(WORK, name)):
                 os.remove(os.path.join(WORK, name))
+        devices = ['-device', '%s,xres=%d,yres=%d' % (MACHINE['display'], SCREEN_W, SCREEN_H), '-device', 'qemu-xhci']
+        for device in MACHINE['usb']:
+            devices += ['-device', device]
         self.process = subprocess.Popen(
-            ['qemu-system-x86_64', '-machine', 'q35', '-m', '2048', '-smp', '2'] +
-            (['-accel', 'kvm', '-cpu', 'host'] if self.kvm else ['-accel', 'tcg,thread=multi']) +
-            ['-drive', 'if=pflash,format=raw,readonly=on,file=/usr/share/OVMF/OVMF_CODE_4M.fd',
+            MACHINE['qemu'] + ['-m', '2048', '-smp', '2'] +
+            (['-accel', 'kvm', '-cpu', 'host'] if self.kvm else ['-accel', 'tcg,thread=multi'] + MACHINE['tcg']) +
+            ['-drive', 'if=pflash,format=raw,readonly=on,file=' + MACHINE['firmware'][0],
              '-drive', 'if=pflash,format=raw,file=' + os.path.join(WORK, 'vars.fd'),
-             '-drive', 'file=%s,if=virtio,format=raw' % self.disk,
-             '-device', 'virtio-vga,xres=%d,yres=%d' % (SCREEN_W, SCREEN_H),
-             '-device', 'qemu-xhci', '-device', 'usb-tablet',
-             '-virtfs', 'local,path=%s,mount_tag=share,security_model=none,readonly=on' % self.share,
+             '-drive', 'file=%s,if=virtio,format=raw' % self.disk] + devices +
+            ['-virtfs', 'local,path=%s,mount_tag=share,security_model=none,readonly=on' % self.share,
              '-nic', 'none', '-display', 'none', '-no-reboot',
              '-qmp', 'unix:%s,server=on,wait=off' % os.path.join(WORK, 'qmp.sock'),
              '-serial', 'unix:%s,server=on,wait=off' % os.path.join(WORK, 'serial.sock')],
@@ -158,7 +215,7 @@ class Guest:
         deadline = time.monotonic() + 30
         while not os.path.exists(os.path.join(WORK, 'serial.sock')):
             if time.monotonic() > deadline:
-                fail('QEMU did not start; see build-boot/qemu.log')
+                fail('QEMU did not start; see %s' % os.path.join(WORK, 'qemu.log'))
             time.sleep(0.2)
         time.sleep(0.5)
         self.qmp = Qmp(os.path.join(WORK, 'qmp.sock'))
@@ -257,13 +314,13 @@ def main():
     site = os.path.join(WORK, 'site-pictures')
     shutil.copytree(demo, site)
     shutil.copy(os.path.join(demo, 'page2.jpg'), os.path.join(site, 'home.jpg'))
-    subprocess.run([os.path.join(PACKAGE_DIR, 'bin', 'guide-pictures'), 'package', site, '--name', 'boottest',
+    subprocess.run([PICTURE_TOOL, 'package', site, '--name', 'boottest',
                     '--version', '1', '--output', share], check=True, stdout=subprocess.DEVNULL,
                    env=dict(os.environ, QT_QPA_PLATFORM='offscreen'))
     for deb in glob.glob(os.path.join(PACKAGE_DIR, 'quorvel-guide*.deb')):
         shutil.copy(deb, share)
     # The next version of the program: this one, repacked with a higher version.
-    program = glob.glob(os.path.join(PACKAGE_DIR, 'quorvel-guide_*_amd64.deb'))[0]
+    program = glob.glob(os.path.join(PACKAGE_DIR, 'quorvel-guide_*_%s.deb' % ARCH))[0]
     tree = os.path.join(WORK, 'next')
     subprocess.run(['dpkg-deb', '-R', program, tree], check=True)
     subprocess.run(['sed', '-i', r's/^Version: .*/&+next1/', os.path.join(tree, 'DEBIAN', 'control')], check=True)
@@ -273,10 +330,10 @@ def main():
     # A copy of the image, booted with the test console on the serial port.
     disk = os.path.join(WORK, 'disk.img')
     subprocess.run(['cp', '--sparse=always', os.path.join(IMAGE_DIR, 'quorvel-kiosk.img'), disk], check=True)
-    shutil.copy('/usr/share/OVMF/OVMF_VARS_4M.fd', os.path.join(WORK, 'vars.fd'))
+    shutil.copy(MACHINE['firmware'][1], os.path.join(WORK, 'vars.fd'))
     entry = subprocess.run(['mtype', '-i', disk + ESP, '::/loader/entries/quorvel.conf'], check=True,
                            capture_output=True, text=True).stdout
-    entry = entry.replace(' quiet', ' quiet console=ttyS0,115200 quorvel.test-console')
+    entry = entry.replace(' quiet', ' quiet console=%s,115200 quorvel.test-console' % MACHINE['serial'])
     with open(os.path.join(WORK, 'quorvel.conf'), 'w') as f:
         f.write(entry)
     subprocess.run(['mcopy', '-o', '-i', disk + ESP, os.path.join(WORK, 'quorvel.conf'),
@@ -353,7 +410,7 @@ def check(guest, screen):
     figure('site package: its home picture at the press', time.monotonic() - began)
 
     guest.serial.run('md5sum /opt/quorvel-guide/app/*.jpg /opt/quorvel-guide/app/*.png >/root/pictures.md5')
-    guest.serial.run('DEBIAN_FRONTEND=noninteractive apt-get install -y --reinstall /mnt/quorvel-guide_*_amd64.deb')
+    guest.serial.run('DEBIAN_FRONTEND=noninteractive apt-get install -y --reinstall /mnt/quorvel-guide_*_%s.deb' % ARCH)
     guest.serial.run('md5sum --quiet -c /root/pictures.md5')
     guest.serial.run('DEBIAN_FRONTEND=noninteractive apt-get install -y /mnt/next/quorvel-guide.deb')
     guest.serial.run("dpkg-query -W -f '${Version}' quorvel-guide | grep -q next1")
