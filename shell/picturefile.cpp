@@ -77,9 +77,9 @@ bool readPictureBytes(const QString &path, QByteArray *bytes, const PictureBudge
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return false;
 #endif
-    // One byte more than the budget tells a file that is too large, even one
-    // that grows while it is read.
-    *bytes = file.read(budget.fileBytes + 1);
+    // One byte more than the budget tells a file that is too large. Qt
+    // allocates what is asked before it reads, and Windows touches all of it.
+    *bytes = file.read(qMin(file.size(), budget.fileBytes) + 1);
     return true;
 }
 

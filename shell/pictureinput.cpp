@@ -53,11 +53,12 @@ qint64 PictureInput::threadCpuNs()
 qint64 PictureInput::processBytes()
 {
 #ifdef Q_OS_WIN
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    if (!GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&counters),
-                              sizeof counters))
+    // The memory committed to the process: PrivateUsage on Windows, and also
+    // under Wine, which leaves PrivateUsage at 0.
+    PROCESS_MEMORY_COUNTERS counters{};
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters))
         return 0;
-    return qint64(counters.PrivateUsage);
+    return qint64(counters.PagefileUsage);
 #else
     // The second field of statm: resident pages.
     const int fd = ::open("/proc/self/statm", O_RDONLY | O_CLOEXEC);

@@ -424,13 +424,6 @@ void TestHostilePictures::pageOpens()
     QVERIFY(paints.count() > 0);
     // The sanitizers make every decode a few times slower.
     const qint64 allowedMs = ProcessMemory::underAddressSanitizer() ? 3 * withinMs : withinMs;
-#ifdef Q_OS_WIN
-    // Wine 8 reports a PrivateUsage of 0, which the reading's memory bound
-    // watches: there the text bomb runs on to the time bound.
-    const bool memoryBlind = PictureInput::processBytes() == 0;
-    if (memoryBlind)
-        QEXPECT_FAIL("page, PNG of 900 compressed texts", "no PrivateUsage under Wine", Continue);
-#endif
     QVERIFY2(took < allowedMs, qPrintable(QString::number(took)));
     QVERIFY(watch.watching());
     // The sanitizer's shadow and quarantine come on top of what the guide
@@ -438,8 +431,6 @@ void TestHostilePictures::pageOpens()
     // Linux's do before the switch.
 #ifdef Q_OS_WIN
     const qint64 allowedKb = qint64(withinMb) * 1024 + before;
-    if (memoryBlind)
-        QEXPECT_FAIL("page, PNG of 900 compressed texts", "no PrivateUsage under Wine", Continue);
 #else
     const qint64 allowedKb = qint64(withinMb) * 1024 + (ProcessMemory::underAddressSanitizer() ? before : 0);
 #endif
