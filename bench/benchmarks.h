@@ -18,6 +18,7 @@ class Basewidget;
 // the report reads each result back by name().
 namespace Benchmarks {
 
+// Index by index, the two readings of one pair.
 struct ReadingTimes
 {
     QVector<double> guideMs;

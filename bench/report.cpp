@@ -276,18 +276,25 @@ void Printer::largePictures()
     }
     table.heading(
         QStringLiteral("The guide's reading of a picture (readPicture(), bound and all) against a plain "
-                       "QImageReader decode of the same file at the same size, in turns; medians of every reading"),
+                       "QImageReader decode of the same file at the same size, in pairs, each pair in turns which "
+                       "goes first.\nguide, plain: medians of every reading; ratio: the median of the pairs' ratios"),
         {QStringLiteral("guide"), QStringLiteral("plain"), QStringLiteral("ratio"), QStringLiteral("target"), QString(),
-         QStringLiteral("readings")});
+         QStringLiteral("pairs")});
     for (const Benchmarks::SizedPage &sized : Benchmarks::sizedPages) {
         const Benchmarks::ReadingTimes times
             = inputs.guide ? inputs.guide->readings.value(sized.id) : Benchmarks::ReadingTimes();
-        const double reading = Measures::median(times.guideMs);
-        const double plain = Measures::median(times.plainMs);
-        table.row({sizeLabel(sized), ms(reading), ms(plain), ratio(reading, plain),
+        // A burst of load elsewhere falls on both readings of a pair alike.
+        QVector<double> pairRatios;
+        for (int i = 0; i < qMin(times.guideMs.size(), times.plainMs.size()); ++i) {
+            if (times.plainMs[i] > 0)
+                pairRatios << times.guideMs[i] / times.plainMs[i];
+        }
+        const double pairRatio = Measures::median(pairRatios);
+        table.row({sizeLabel(sized), ms(Measures::median(times.guideMs)), ms(Measures::median(times.plainMs)),
+                   pairRatio < 0 ? QStringLiteral("-") : QString::number(pairRatio, 'f', 3),
                    QStringLiteral("<= %1").arg(Targets::ReadingOfPlain),
-                   reading < 0 || plain < 0 ? QStringLiteral("-") : verdict(reading <= Targets::ReadingOfPlain * plain),
-                   QString::number(times.guideMs.size())});
+                   pairRatio < 0 ? QStringLiteral("-") : verdict(pairRatio <= Targets::ReadingOfPlain),
+                   QString::number(pairRatios.size())});
     }
 }
 
