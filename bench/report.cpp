@@ -347,15 +347,17 @@ void Printer::startUp()
 void Printer::memory()
 {
     const Benchmarks::MemoryRun &run = inputs.memory;
-    table.heading(QStringLiteral("Memory over %1 page switches through the event loop, every id in turn; %2 painted")
-                      .arg(run.switches)
-                      .arg(run.painted),
-                  {QStringLiteral("at start"), QStringLiteral("halfway"), QStringLiteral("at end"),
-                   QStringLiteral("growth"), QStringLiteral("target")});
+    const QStringList columns = {QStringLiteral("at start"), QStringLiteral("halfway"), QStringLiteral("at end"),
+                                 QStringLiteral("growth"), QStringLiteral("target")};
     if (run.switches == 0) {
+        table.heading(QStringLiteral("Memory over page switches through the event loop"), columns);
         table.line(QStringLiteral("not measured: a run filtered by --benchmark_filter leaves it out"));
         return;
     }
+    table.heading(QStringLiteral("Memory over %1 page switches through the event loop, every id in turn; %2 painted")
+                      .arg(run.switches)
+                      .arg(run.painted),
+                  columns);
     const double growthMb = double(run.endKb - run.halfwayKb) / 1024.0;
     table.row({QStringLiteral("resident memory (RSS)"), mb(double(run.startKb) / 1024.0),
                mb(double(run.halfwayKb) / 1024.0), mb(double(run.endKb) / 1024.0),
