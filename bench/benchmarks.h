@@ -18,6 +18,13 @@ class Basewidget;
 // the report reads each result back by name().
 namespace Benchmarks {
 
+// Index by index, the two readings of one pair.
+struct ReadingTimes
+{
+    QVector<double> guideMs;
+    QVector<double> plainMs;
+};
+
 // The real window, rendered into frame to check what it shows.
 struct Guide
 {
@@ -31,6 +38,9 @@ struct Guide
     QHash<PageId, QString> photosAlike;
     // Since the bench last moved or replaced a picture file; see settleFiles().
     QElapsedTimer fileChanged;
+    // For sizedPages: every reading's milliseconds, the guide's and a plain
+    // QImageReader's, taken in turns by the "guide reading" benchmark.
+    QHash<PageId, ReadingTimes> readings;
 };
 
 // One page of every class, the busiest of its kind where a class has several.

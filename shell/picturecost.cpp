@@ -147,9 +147,10 @@ PictureCost jpegCost(const uchar *data, qint64 end, QSize target, const PictureB
             const QSize decoded((cost.size.width() + denominator - 1) / denominator,
                                 (cost.size.height() + denominator - 1) / denominator);
             cost.format = "jpeg";
+            cost.multiScan = progressive || inScan < componentCount;
             cost.scalePixels = scalePixels(target, decoded);
             cost.memoryBytes = qint64(decoded.width()) * decoded.height() * BytesPerPixel + targetBytes(target, decoded)
-                + (progressive || inScan < componentCount ? cost.blocks * BlockBytes : 0);
+                + (cost.multiScan ? cost.blocks * BlockBytes : 0);
             return judged(cost, budget);
         }
         // libjpeg reads on after a length below 2 as if it were 2.

@@ -23,6 +23,7 @@ struct PictureCost
     qint64 memoryBytes = 0; // the decoder's and Qt's buffers, held at once
     qint64 blocks = 0; // JPEG: 8 x 8 blocks in the frame, decoded at least once
     bool arithmetic = false; // JPEG
+    bool multiScan = false; // JPEG: progressive, or a first scan without every component
     qint64 scalePixels = 0; // the work of scaling to the target
     Limit limit = None;
     QString tooMuch; // what is over the budget, in words; empty when nothing is
