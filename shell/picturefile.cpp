@@ -105,11 +105,10 @@ PictureReading decodePictureFully(const QByteArray &bytes, QSize size, const Pic
     }
     // Small reads let the deadline catch a JPEG of many scans, whose every few
     // bytes cost a pass over the whole frame. A single scan decodes each block
-    // once, whatever the reads (libjpeg refuses a second scan after it): it
-    // gets the reads the decoder asks for, as libjpeg's fast Huffman path
-    // wants a few kilobytes at hand. Qt's PNG
-    // reader wants each read whole, and libpng reads at most a chunk or 8 KB
-    // of image data at a time.
+    // once, whatever the reads (libjpeg refuses a second scan after it), so it
+    // gets the reads the decoder asks for: libjpeg's fast Huffman path wants a
+    // few kilobytes at hand. Qt's PNG reader wants each read whole, and libpng
+    // reads at most a chunk or 8 KB of image data at a time.
     const qint64 readBytes = reading.cost.multiScan ? 512 : bytes.size();
     PictureInput input(bytes.constData(), bytes.size(), qint64(budget.cpuMs) * 1000000,
                        reading.cost.memoryBytes + bytes.size() + budget.slackBytes, readBytes);
