@@ -62,6 +62,7 @@ enum Hostile {
     PngBomb,
     CameraPhoto,
     ManyScans,
+    OneBlockScans, // each scan costs its setting up, whatever its size
     TextBomb,
     HugeChunk,
     FuzzFinding,
@@ -245,6 +246,8 @@ bool plant(Hostile hostile, const QString &name, const QString &finding)
         return writeFile(path, pngBomb());
     case ManyScans:
         return writeFile(path, ForgedPictures::progressiveScans(4096, 4096, 3000));
+    case OneBlockScans:
+        return writeFile(path, ForgedPictures::progressiveScans(8, 8, 2000000));
     case TextBomb:
         return writeFile(path, ForgedPictures::pngWithCompressedText(900));
     case HugeChunk:
@@ -337,6 +340,8 @@ void TestHostilePictures::pageOpens_data()
         << PagePicture << int(CameraPhoto) << int(ThePicture) << 1000 << 300 << QString();
     QTest::newRow("page, progressive JPEG of 3000 scans")
         << PagePicture << int(ManyScans) << int(Blank) << 1000 << 300 << QString();
+    QTest::newRow("page, progressive JPEG of 2000000 one-block scans")
+        << PagePicture << int(OneBlockScans) << int(Unjudged) << 1000 << 300 << QString();
     QTest::newRow("page, PNG of 900 compressed texts")
         << PagePicture << int(TextBomb) << int(Blank) << 200 << 100 << QString();
     QTest::newRow("page, 70-byte PNG claiming a 1 GB chunk")

@@ -197,6 +197,10 @@ void TestPictureTool::checkTellsFaultsApart_data()
                                         << Status::Scaled << "shape kept" << 1.0;
     QTest::newRow("large icon") << "/previous_page.png" << ForgedPictures::encoded(flat(QSize(80, 40)), "PNG")
                                 << Status::Fitted << "fitted" << 1.0;
+    QImage deep(QSize(1024, 1024), QImage::Format_RGBA64);
+    deep.fill(Qt::darkCyan);
+    QTest::newRow("16-bit icon of 1024 x 1024")
+        << "/previous_page.png" << ForgedPictures::encoded(deep, "PNG") << Status::Fitted << "fitted" << 1.0;
     QTest::newRow("PNG header claims 30000 x 30000")
         << "/top.jpg" << pngHeaderOnly(30000, 30000) << Status::OverBudget << "declares 30000 x 30000" << 1.0;
     QTest::newRow("JPEG header claims 30000 x 30000")
