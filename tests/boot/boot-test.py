@@ -141,8 +141,8 @@ class Serial:
         threading.Thread(target=self.read, daemon=True).start()
 
     def read(self):
-        """Reads all the guest writes, from the start: arm64's serial port
-        (a PL011) stops the whole guest while what it wrote is not read."""
+        """Reads all the guest writes, from the start: with arm64's serial
+        port (a PL011) left unread, the guest stalled at a black screen."""
         with open(os.path.join(WORK, 'serial.log'), 'ab') as log:
             while True:
                 try:
