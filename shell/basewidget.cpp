@@ -86,4 +86,5 @@ void Basewidget::sltOpenWidget(int idx)
     currentPage->show();
     if (idle)
         idle->pageShown(idx);
+    emit sigPageShown(idx);
 }

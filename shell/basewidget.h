@@ -25,6 +25,11 @@ public:
     // Null unless the deployer turned the return to the home page on.
     IdleReturn *idleReturn() const { return idle; }
 
+signals:
+    // A page has been built and shown: what watches the guide from outside
+    // (statistics, metrics) hears of every page here.
+    void sigPageShown(int idx);
+
 public slots:
     void sltWaitFinished();
     void sltOpenWidget(int idx);

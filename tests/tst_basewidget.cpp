@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <climits>
@@ -110,7 +111,9 @@ void TestBasewidget::ignoredIdsKeepThePage()
     window.show();
     window.sltOpenWidget(61);
     AbstractQuorvelWidget *before = window.page();
+    QSignalSpy shown(&window, SIGNAL(sigPageShown(int)));
     window.sltOpenWidget(id);
+    QCOMPARE(shown.count(), 0);
     QCOMPARE(window.page(), before);
     QCOMPARE(window.page()->pageId, 61);
     QVERIFY(window.page()->isVisible());
@@ -130,9 +133,12 @@ void TestBasewidget::everyIdBuildsAFreshPage()
     window.show();
     window.sltOpenWidget(id == 57 ? 58 : 57);
     QPointer<AbstractQuorvelWidget> before = window.page();
+    QSignalSpy shown(&window, SIGNAL(sigPageShown(int)));
 
     window.sltOpenWidget(id);
 
+    QCOMPARE(shown.count(), 1);
+    QCOMPARE(shown.at(0).at(0).toInt(), id);
     QVERIFY(before.isNull());
     AbstractQuorvelWidget *page = window.page();
     QCOMPARE(GuideTest::pageClass(window), GuideTest::pageClassOf(id));
