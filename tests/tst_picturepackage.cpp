@@ -2,6 +2,7 @@
 
 #include "tools/demopictures.h"
 #include "tools/picturepackage.h"
+#include "tools/settingspackage.h"
 
 #include "quorvelconfig.h"
 
@@ -29,6 +30,8 @@ private slots:
     void refusesWithoutWriting();
     void packsEveryPictureUnchanged_data();
     void packsEveryPictureUnchanged();
+    void packsSettings_data();
+    void packsSettings();
 
 private:
     QTemporaryDir demo;
@@ -251,6 +254,80 @@ void TestPicturePackage::packsEveryPictureUnchanged()
     expected.sort();
     packed.sort();
     QCOMPARE(packed, expected);
+}
+
+void TestPicturePackage::packsSettings_data()
+{
+    QTest::addColumn<QStringList>("settings");
+    QTest::addColumn<QByteArray>("lines"); // empty: refused, nothing written
+
+    const QString idle = QStringLiteral("--idle-seconds");
+    const QString hours = QStringLiteral("--screen-hours");
+    const QString statistics = QStringLiteral("--statistics");
+    QTest::newRow("all of them") << QStringList{idle,       "120", hours,     "Mon-Fri 08:00-19:00, Sat 09:00-14:00",
+                                                statistics, "off", "--scale", "1.8"}
+                                 << QByteArray("QUORVEL_GUIDE_IDLE_SECONDS=\"120\"\n"
+                                               "QUORVEL_GUIDE_SCREEN_HOURS=\"Mon-Fri 08:00-19:00, Sat 09:00-14:00\"\n"
+                                               "QUORVEL_GUIDE_STATISTICS=\"off\"\n"
+                                               "QT_SCALE_FACTOR=\"1.8\"\n");
+    // Empty is what the guide reads as off, whatever the conffile says.
+    QTest::newRow("the return home off") << QStringList{idle, "off"} << QByteArray("QUORVEL_GUIDE_IDLE_SECONDS=\"\"\n");
+    QTest::newRow("idle too short") << QStringList{idle, "5"} << QByteArray();
+    QTest::newRow("idle with a unit") << QStringList{idle, "120s"} << QByteArray();
+    QTest::newRow("a quote in the hours") << QStringList{hours, "Mon 08:00-19:00\" X=\"1"} << QByteArray();
+    QTest::newRow("a new line in the hours")
+        << QStringList{hours, "Mon 08:00-19:00\nLD_PRELOAD=/tmp/x"} << QByteArray();
+    QTest::newRow("statistics perhaps") << QStringList{statistics, "maybe"} << QByteArray();
+    QTest::newRow("scale of nothing") << QStringList{"--scale", "0"} << QByteArray();
+    QTest::newRow("an unknown setting") << QStringList{"--colour", "red"} << QByteArray();
+    QTest::newRow("a setting without value") << QStringList{idle} << QByteArray();
+    QTest::newRow("no setting") << QStringList() << QByteArray();
+}
+
+void TestPicturePackage::packsSettings()
+{
+    QFETCH(QStringList, settings);
+    QFETCH(QByteArray, lines);
+
+    QTemporaryDir out;
+    const QString target = out.filePath(QStringLiteral("debs"));
+    const Run run
+        = runProgram(QStringLiteral(GUIDE_PICTURES),
+                     QStringList{QStringLiteral("settings"), QStringLiteral("--name"), QStringLiteral("north-hall"),
+                                 QStringLiteral("--version"), QStringLiteral("2"), QStringLiteral("--output"), target}
+                         + settings);
+    if (lines.isEmpty()) {
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY(!run.err.isEmpty());
+        QVERIFY(!QFileInfo::exists(target));
+        return;
+    }
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QCOMPARE(QDir(target).entryList(QDir::Files), {QStringLiteral("quorvel-guide-settings-north-hall_2_all.deb")});
+    const QString deb = target + QStringLiteral("/quorvel-guide-settings-north-hall_2_all.deb");
+    const Run fields = runProgram(QStringLiteral("dpkg-deb"), {QStringLiteral("--field"), deb});
+    for (const char *field : {"Package: quorvel-guide-settings-north-hall\n", "Provides: quorvel-guide-settings\n",
+                              "Conflicts: quorvel-guide-settings\n", "Replaces: quorvel-guide-settings\n"})
+        QVERIFY2(fields.out.contains(field), fields.out.constData());
+
+    QTemporaryDir unpacked;
+    QCOMPARE(runProgram(QStringLiteral("dpkg-deb"), {QStringLiteral("--extract"), deb, unpacked.path()}).exitCode, 0);
+    const QByteArray written = contents(unpacked.path() + QLatin1String(SettingsPackage::SettingsFile));
+    QVERIFY2(written.endsWith(lines), written.constData());
+    // Each unit names the file after its own, so the package's settings come last.
+    for (const char *unit : {"quorvel-guide-kiosk", "quorvel-guide-x11"}) {
+        const QByteArray dropIn = contents(
+            unpacked.path() + QStringLiteral("/lib/systemd/system/%1.service.d/site-settings.conf").arg(unit));
+        QVERIFY2(dropIn.contains("[Service]\nEnvironmentFile=" + QByteArray(SettingsPackage::SettingsFile) + "\n"),
+                 dropIn.constData());
+    }
+    // A running kiosk is restarted when the settings come and go.
+    QTemporaryDir control;
+    QCOMPARE(runProgram(QStringLiteral("dpkg-deb"), {QStringLiteral("--control"), deb, control.path()}).exitCode, 0);
+    for (const char *script : {"/postinst", "/postrm"}) {
+        QVERIFY(QFileInfo(control.path() + QLatin1String(script)).isExecutable());
+        QVERIFY(contents(control.path() + QLatin1String(script)).contains("try-restart quorvel-guide-kiosk.service"));
+    }
 }
 
 QTEST_MAIN(TestPicturePackage)

@@ -6,6 +6,7 @@
 #include "picturefit.h"
 #include "picturepackage.h"
 #include "preview.h"
+#include "settingspackage.h"
 
 #include "shell/guidefont.h"
 
@@ -38,6 +39,12 @@ const char Usage[] = R"(usage: guide-pictures COMMAND
                          Debian package quorvel-guide-pictures-NAME, which
                          replaces the installed picture package; --fit packs
                          them fitted as fit would
+  settings --name NAME --version VERSION [--output OUTDIR] SETTING...
+                         pack a site's settings for its kiosks as the Debian
+                         package quorvel-guide-settings-NAME, read after
+                         /etc/default/quorvel-guide; SETTING is one or more of
+                         --idle-seconds N|off, --screen-hours HOURS,
+                         --statistics on|off, --scale F
   preview DIR            open the guide's window reading the pictures in DIR,
                          its buttons outlined, live: presses work, and a
                          picture saved into DIR shows at the next paint
@@ -72,6 +79,8 @@ int main(int argc, char *argv[])
     const QString command = args.takeFirst();
     if (command == QLatin1String("package"))
         return PicturePackage::run(args);
+    if (command == QLatin1String("settings"))
+        return SettingsPackage::run(args);
     if (command == QLatin1String("fit"))
         return PictureFit::run(args);
     if (preview)

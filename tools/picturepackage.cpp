@@ -1,24 +1,18 @@
 #include "picturepackage.h"
 
+#include "debpackage.h"
 #include "picturecheck.h"
 #include "picturefit.h"
 
 #include "guidepictures.h"
 #include "quorvelconfig.h"
 
-#include <QCryptographicHash>
-#include <QDate>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
-
-#include <cstdio>
 
 namespace PicturePackage {
 
@@ -30,176 +24,47 @@ constexpr int MaxVersionLength = 40;
 // The most a set may weigh: a 1000 x 600 set takes a few MiB, and a package
 // of gigabytes would stall a fleet's rollout. Added up before any copying.
 constexpr qint64 MaxSetBytes = qint64(1) << 30;
-constexpr int DpkgDebMilliseconds = 5 * 60 * 1000;
-
-const QFile::Permissions FileMode
-    = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther;
-const QFile::Permissions DirMode = FileMode | QFile::ExeOwner | QFile::ExeUser | QFile::ExeGroup | QFile::ExeOther;
 
 QString appDir()
 {
     return QStringLiteral(QUORVEL_APP_DIR);
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        return false;
-    file.close();
-    return file.setPermissions(FileMode);
-}
-
-bool makeDir(const QString &path)
-{
-    return QDir().mkpath(path) && QFile::setPermissions(path, DirMode);
-}
-
-// Every folder from root down to path, so that none keeps QTemporaryDir's 0700.
-bool makeDirs(const QString &root, const QString &relative)
-{
-    QString path = root;
-    for (const QString &part : relative.split(QLatin1Char('/'))) {
-        path += QLatin1Char('/') + part;
-        if (!makeDir(path))
-            return false;
-    }
-    return true;
-}
-
-QString versionWithoutEpoch(const QString &version)
-{
-    return version.mid(version.indexOf(QLatin1Char(':')) + 1);
-}
-
-QByteArray changelog(const QString &site, const QString &version)
-{
-    const QString date = QDateTime::currentDateTimeUtc().toString(Qt::RFC2822Date);
-    return QStringLiteral("%1 (%2) stable; urgency=medium\n\n"
-                          "  * The pictures of %3, packed by guide-pictures.\n\n"
-                          " -- %4  %5\n")
-        .arg(packageName(site), version, site, QLatin1String(QUORVEL_MAINTAINER), date)
-        .toUtf8();
-}
-
-QByteArray copyright(const QString &site)
-{
-    return QStringLiteral("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
-                          "Upstream-Name: %1\n\n"
-                          "Files: *\n"
-                          "Copyright: %3 the site %2\n"
-                          "License: proprietary\n"
-                          " The pictures belong to the site %2, for its own showrooms; this package\n"
-                          " grants no licence to them.\n")
-        .arg(packageName(site), site)
-        .arg(QDate::currentDate().year())
-        .toUtf8();
-}
-
 const char LintianOverrides[] = "# The pictures lie beside the guide, in its one folder under /opt.\n"
                                 "dir-or-file-in-opt\n";
 
-// gzip -9n: a changelog compressed without a time stamp, as lintian wants it.
-bool gzip(const QString &path, QString *error)
+QString relations()
 {
-    QProcess process;
-    process.start(QStringLiteral("gzip"), {QStringLiteral("-9nf"), path});
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        *error
-            = QStringLiteral("gzip failed on %1: %2").arg(path, QString::fromLocal8Bit(process.readAllStandardError()));
-        return false;
-    }
-    return QFile::setPermissions(path + QStringLiteral(".gz"), FileMode);
+    return QStringLiteral("Provides: quorvel-guide-pictures\n"
+                          "Conflicts: quorvel-guide-pictures\n"
+                          "Replaces: quorvel-guide-pictures, quorvel-guide (<< %1)\n"
+                          "Breaks: quorvel-guide (<< %1)\n")
+        .arg(QLatin1String(QUORVEL_PICTURES_SPLIT_VERSION));
 }
 
-struct Staged
+QString description(const QString &site)
 {
-    qint64 installedKiB = 0;
-    QByteArray md5sums;
-};
-
-// Counts a file of the tree into Installed-Size and DEBIAN/md5sums.
-bool account(const QString &root, const QString &relative, Staged *staged)
-{
-    QFile file(root + QLatin1Char('/') + relative);
-    QCryptographicHash md5(QCryptographicHash::Md5);
-    if (!file.open(QIODevice::ReadOnly) || !md5.addData(&file))
-        return false;
-    staged->md5sums += md5.result().toHex() + "  " + relative.toUtf8() + '\n';
-    staged->installedKiB += (file.size() + 1023) / 1024;
-    return true;
+    return QStringLiteral("pictures of %1 for the RQX-500 Series product guide\n"
+                          " The pictures that the site %1 shows in the Quorvel guide, installed\n"
+                          " beside the guide in %2. Installing this package\n"
+                          " replaces whichever picture package was installed; a running guide shows\n"
+                          " the new pictures at its next paint.\n")
+        .arg(site, appDir());
 }
 
 // The whole tree: the pictures, the documents lintian asks for, DEBIAN/.
-bool stage(const QString &folder, const QString &site, const QString &version, const QString &root, QString *error)
+bool stage(const QString &folder, const QString &site, DebPackage *package)
 {
-    const QString package = packageName(site);
-    const QString app = appDir().mid(1);
-    const QString doc = QStringLiteral("usr/share/doc/") + package;
-    const QString overrides = QStringLiteral("usr/share/lintian/overrides/") + package;
-    for (const QString &dir : {app, doc, QStringLiteral("usr/share/lintian/overrides"), QStringLiteral("DEBIAN")}) {
-        if (!makeDirs(root, dir)) {
-            *error = QStringLiteral("cannot make %1 in %2").arg(dir, root);
-            return false;
-        }
-    }
-    Staged staged;
     for (const QString &name : GuidePictures::all()) {
-        const QString from = QDir::cleanPath(folder) + name;
-        const QString to = root + QLatin1Char('/') + app + name;
-        if (!QFile::copy(from, to) || !QFile::setPermissions(to, FileMode) || !account(root, app + name, &staged)) {
-            *error = QStringLiteral("cannot copy %1").arg(from);
+        if (!package->copyFile(appDir() + name, QDir::cleanPath(folder) + name))
             return false;
-        }
     }
-    const QString changes = doc + QStringLiteral("/changelog");
-    if (!writeFile(root + QLatin1Char('/') + doc + QStringLiteral("/copyright"), copyright(site))
-        || !writeFile(root + QLatin1Char('/') + overrides, LintianOverrides)
-        || !writeFile(root + QLatin1Char('/') + changes, changelog(site, version))
-        || !gzip(root + QLatin1Char('/') + changes, error)
-        || !account(root, doc + QStringLiteral("/copyright"), &staged) || !account(root, overrides, &staged)
-        || !account(root, changes + QStringLiteral(".gz"), &staged)) {
-        if (error->isEmpty())
-            *error = QStringLiteral("cannot write the documents into %1").arg(root);
-        return false;
-    }
-    if (!writeFile(root + QStringLiteral("/DEBIAN/md5sums"), staged.md5sums)
-        || !writeFile(root + QStringLiteral("/DEBIAN/control"), control(site, version, staged.installedKiB).toUtf8())) {
-        *error = QStringLiteral("cannot write the package's control files");
-        return false;
-    }
-    return true;
-}
-
-// dpkg-deb builds beside the final name; the rename makes the package appear whole.
-bool build(const QString &root, const QString &target, QString *error)
-{
-    const QString dpkgDeb = QStandardPaths::findExecutable(QStringLiteral("dpkg-deb"));
-    if (dpkgDeb.isEmpty()) {
-        *error = QStringLiteral("dpkg-deb is not installed (Debian's package dpkg)");
-        return false;
-    }
-    const QString partial = target + QStringLiteral(".partial");
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(
-        dpkgDeb,
-        {QStringLiteral("--root-owner-group"), QStringLiteral("-Zxz"), QStringLiteral("--build"), root, partial});
-    const bool built = process.waitForFinished(DpkgDebMilliseconds) && process.exitStatus() == QProcess::NormalExit
-        && process.exitCode() == 0;
-    if (!built) {
-        process.kill();
-        process.waitForFinished();
-        QFile::remove(partial);
-        *error = QStringLiteral("dpkg-deb failed: %1").arg(QString::fromLocal8Bit(process.readAll()).trimmed());
-        return false;
-    }
-    if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) != 0) {
-        QFile::remove(partial);
-        *error = QStringLiteral("cannot write %1").arg(target);
-        return false;
-    }
-    return true;
+    const QString change = QStringLiteral("The pictures of %1, packed by guide-pictures.").arg(site);
+    const QString licence = QStringLiteral(" The pictures belong to the site %1, for its own showrooms; this package\n"
+                                           " grants no licence to them.\n")
+                                .arg(site);
+    return package->addDocuments(site, licence, change, LintianOverrides)
+        && package->finish(relations(), description(site));
 }
 
 qint64 setBytes(const QString &folder)
@@ -239,7 +104,7 @@ QString packageName(const QString &site)
 
 QString fileName(const QString &site, const QString &version)
 {
-    return QStringLiteral("%1_%2_all.deb").arg(packageName(site), versionWithoutEpoch(version));
+    return DebPackage::fileName(packageName(site), version);
 }
 
 QString siteProblem(const QString &site)
@@ -266,29 +131,6 @@ QString versionProblem(const QString &version)
                               "letters, digits, '.', '+' and '~', with an epoch like \"1:\" at most")
             .arg(version);
     return QString();
-}
-
-QString control(const QString &site, const QString &version, qint64 installedKiB)
-{
-    return QStringLiteral("Package: %1\n"
-                          "Version: %2\n"
-                          "Architecture: all\n"
-                          "Maintainer: %3\n"
-                          "Installed-Size: %4\n"
-                          "Provides: quorvel-guide-pictures\n"
-                          "Conflicts: quorvel-guide-pictures\n"
-                          "Replaces: quorvel-guide-pictures, quorvel-guide (<< %5)\n"
-                          "Breaks: quorvel-guide (<< %5)\n"
-                          "Section: misc\n"
-                          "Priority: optional\n"
-                          "Description: pictures of %6 for the RQX-500 Series product guide\n"
-                          " The pictures that the site %6 shows in the Quorvel guide, installed\n"
-                          " beside the guide in %7. Installing this package\n"
-                          " replaces whichever picture package was installed; a running guide shows\n"
-                          " the new pictures at its next paint.\n")
-        .arg(packageName(site), version, QLatin1String(QUORVEL_MAINTAINER))
-        .arg(installedKiB)
-        .arg(QLatin1String(QUORVEL_PICTURES_SPLIT_VERSION), site, appDir());
 }
 
 int run(const QStringList &arguments)
@@ -347,10 +189,12 @@ int run(const QStringList &arguments)
         return fail(QStringLiteral("not packed: the pictures add up to more than %1 MiB").arg(MaxSetBytes >> 20));
 
     QTemporaryDir scratch;
+    if (!scratch.isValid())
+        return fail(QStringLiteral("cannot make a scratch folder"));
     const QString root = scratch.path() + QStringLiteral("/root");
-    QString error;
-    if (!scratch.isValid() || !makeDir(root) || !stage(folder, site, version, root, &error))
-        return fail(error.isEmpty() ? QStringLiteral("cannot make a scratch folder") : error);
+    DebPackage package(root, packageName(site), version);
+    if (!stage(folder, site, &package))
+        return fail(package.error());
     // The copies too, so that the package holds exactly what passed even if
     // a designer saved into the folder meanwhile.
     if (!passesCheck(root + appDir(), shownAs))
@@ -358,8 +202,8 @@ int run(const QStringList &arguments)
     if (!QDir().mkpath(output))
         return fail(QStringLiteral("cannot make the folder %1").arg(output));
     const QString target = QDir(output).filePath(fileName(site, version));
-    if (!build(root, target, &error))
-        return fail(error);
+    if (!package.build(target))
+        return fail(package.error());
     QTextStream(stdout) << "Pictures of " << site << " packed into " << target << ".\n";
     return 0;
 }

@@ -20,9 +20,6 @@ QString fileName(const QString &site, const QString &version);
 QString siteProblem(const QString &site);
 QString versionProblem(const QString &version);
 
-// The text of DEBIAN/control.
-QString control(const QString &site, const QString &version, qint64 installedKiB);
-
 // `guide-pictures package DIR --name NAME --version VERSION [--output OUTDIR]
 // [--fit [--scale F]]`: checks the pictures first (fitted first, into a scratch
 // copy, with --fit), and writes nothing unless every one is readable.
