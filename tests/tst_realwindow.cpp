@@ -1,9 +1,11 @@
+#include "field/fieldlayer.h"
 #include "shell/pageid.h"
 
 #include "support/testpictures.h"
 #include "support/x11display.h"
 #include "tools/guidepictures.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -22,6 +24,7 @@ private slots:
 
     void walk_data();
     void walk();
+    void noScreen();
 
 private:
     // Waits until the window shows the page's picture; saves the screen when not.
@@ -229,6 +232,31 @@ void TestRealWindow::walk()
     // A setting that is no good is said once, and one that is, never.
     const bool refused = !idleSetting.isEmpty() && idleSeconds == 0;
     QCOMPARE(errors.count(QLatin1String("QUORVEL_GUIDE_IDLE_SECONDS")), refused ? 1 : 0);
+}
+
+void TestRealWindow::noScreen()
+{
+    // A screen that never comes: the guide ends with an error once its wait
+    // is over, for the kiosk unit to start the compositor again.
+    X11Display x(xvfb.displayName());
+    QVERIFY2(x.isUsable(), "no X server with XTest");
+    x.neverShowWindows();
+    const int waitSeconds = 5; // the shortest a deployer may set
+    QProcessEnvironment environment = xvfb.environment();
+    environment.insert(QStringLiteral("QUORVEL_GUIDE_SCREEN_WAIT_SECONDS"), QString::number(waitSeconds));
+    guide.setProcessEnvironment(environment);
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    guide.start(folder.filePath(QStringLiteral("quorvel-guide")), QStringList());
+    QVERIFY(guide.waitForStarted(5000));
+
+    QVERIFY(guide.waitForFinished(waitSeconds * 1000 + 30000));
+    const QString errors = QString::fromLocal8Bit(guide.readAllStandardError());
+    QVERIFY2(sinceStart.elapsed() >= waitSeconds * 1000, qPrintable(QString::number(sinceStart.elapsed())));
+    QCOMPARE(guide.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(guide.exitCode(), FieldLayer::NoScreenStatus);
+    QVERIFY2(errors.contains(QLatin1String("no screen")), qPrintable(errors));
+    QCOMPARE(x.viewableWindows(), 0);
 }
 
 QTEST_MAIN(TestRealWindow)
