@@ -113,6 +113,14 @@ void ScreenSchedule::powerScreen(bool on)
         if (!display)
             display = XOpenDisplay(nullptr);
         if (Display *x = static_cast<Display *>(display)) {
+            int event = 0;
+            int error = 0;
+            if (!DPMSQueryExtension(x, &event, &error) || !DPMSCapable(x)) {
+                if (!on && !saidNoDpms)
+                    sayInJournal("the X server cannot power the screen down (no DPMS): it stays on");
+                saidNoDpms = true;
+                break;
+            }
             // The session starts with DPMS off (-dpms): on only while closed,
             // with no timeouts of its own.
             if (on) {

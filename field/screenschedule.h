@@ -59,6 +59,7 @@ private:
     QDateTime setTime;
     QTimer timer;
     void *display = nullptr; // X's, opened at the first closing
+    bool saidNoDpms = false;
 };
 
 #endif

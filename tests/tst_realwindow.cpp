@@ -25,6 +25,7 @@ private slots:
     void walk_data();
     void walk();
     void noScreen();
+    void closedHours();
 
 private:
     // Waits until the window shows the page's picture; saves the screen when not.
@@ -257,6 +258,40 @@ void TestRealWindow::noScreen()
     QCOMPARE(guide.exitCode(), FieldLayer::NoScreenStatus);
     QVERIFY2(errors.contains(QLatin1String("no screen")), qPrintable(errors));
     QCOMPARE(x.viewableWindows(), 0);
+}
+
+void TestRealWindow::closedHours()
+{
+    // Outside its opening hours (open from an hour on, for an hour), under X,
+    // the guide stays and the server powers the screen down.
+    const QTime now = QTime::currentTime();
+    const QString hours = QStringLiteral("%1-%2").arg(now.addSecs(3600).toString(QStringLiteral("HH:mm")),
+                                                      now.addSecs(2 * 3600).toString(QStringLiteral("HH:mm")));
+    QProcessEnvironment environment = xvfb.environment();
+    environment.insert(QStringLiteral("QUORVEL_GUIDE_SCREEN_HOURS"), hours);
+    guide.setProcessEnvironment(environment);
+    guide.start(folder.filePath(QStringLiteral("quorvel-guide")), QStringList());
+    QVERIFY(guide.waitForStarted(5000));
+
+    X11Display x(xvfb.displayName());
+    QVERIFY2(x.isUsable(), "no X server with XTest");
+    const unsigned long window = x.waitForWindow(Title, guide, 10000);
+    if (!window)
+        QFAIL(guide.readAllStandardError().constData());
+    // Xvfb has no DPMS: there the guide says that the screen stays on.
+    QString errors;
+    if (x.hasDpms())
+        QTRY_VERIFY(x.isScreenOff());
+    else
+        QTRY_VERIFY(
+            (errors += QString::fromLocal8Bit(guide.readAllStandardError())).contains(QLatin1String("no DPMS")));
+    QCOMPARE(guide.state(), QProcess::Running);
+
+    x.closeWindow(window);
+    QVERIFY(guide.waitForFinished(10000));
+    errors += QString::fromLocal8Bit(guide.readAllStandardError());
+    QCOMPARE(errors.count(QLatin1String("closed until")), 1);
+    QCOMPARE(guide.exitCode(), 0);
 }
 
 QTEST_MAIN(TestRealWindow)

@@ -72,6 +72,9 @@ public:
     // to show a window and never shows it: a screen that never comes, as a
     // compositor with no output has none to show a window on.
     void neverShowWindows();
+    // Whether the server can power the screen down (DPMS), and has.
+    bool hasDpms() const;
+    bool isScreenOff() const;
 
 private:
     _XDisplay *display = nullptr;
