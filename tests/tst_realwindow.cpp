@@ -28,6 +28,8 @@ private slots:
     void closedHours();
 
 private:
+    // Starts the guide in the X server, with that environment.
+    bool startGuide(const QProcessEnvironment &environment);
     // Waits until the window shows the page's picture; saves the screen when not.
     bool waitForPage(X11Display &x, const QRect &frame, qreal scale, PageId page, int timeoutMs, QString *failure);
 
@@ -129,6 +131,13 @@ void TestRealWindow::walk_data()
     } << QStringList() << QByteArray() << 0;
 }
 
+bool TestRealWindow::startGuide(const QProcessEnvironment &environment)
+{
+    guide.setProcessEnvironment(environment);
+    guide.start(folder.filePath(QStringLiteral("quorvel-guide")), QStringList());
+    return guide.waitForStarted(5000);
+}
+
 bool TestRealWindow::waitForPage(X11Display &x, const QRect &frame, qreal scale, PageId page, int timeoutMs,
                                  QString *failure)
 {
@@ -166,9 +175,7 @@ void TestRealWindow::walk()
     environment.remove(QStringLiteral("QUORVEL_GUIDE_IDLE_SECONDS"));
     if (!idleSetting.isNull())
         environment.insert(QStringLiteral("QUORVEL_GUIDE_IDLE_SECONDS"), QString::fromLatin1(idleSetting));
-    guide.setProcessEnvironment(environment);
-    guide.start(folder.filePath(QStringLiteral("quorvel-guide")), QStringList());
-    QVERIFY(guide.waitForStarted(5000));
+    QVERIFY(startGuide(environment));
 
     X11Display x(xvfb.displayName());
     QVERIFY2(x.isUsable(), "no X server with XTest");
@@ -245,11 +252,9 @@ void TestRealWindow::noScreen()
     const int waitSeconds = 5; // the shortest a deployer may set
     QProcessEnvironment environment = xvfb.environment();
     environment.insert(QStringLiteral("QUORVEL_GUIDE_SCREEN_WAIT_SECONDS"), QString::number(waitSeconds));
-    guide.setProcessEnvironment(environment);
     QElapsedTimer sinceStart;
     sinceStart.start();
-    guide.start(folder.filePath(QStringLiteral("quorvel-guide")), QStringList());
-    QVERIFY(guide.waitForStarted(5000));
+    QVERIFY(startGuide(environment));
 
     QVERIFY(guide.waitForFinished(waitSeconds * 1000 + 30000));
     const QString errors = QString::fromLocal8Bit(guide.readAllStandardError());
@@ -269,9 +274,7 @@ void TestRealWindow::closedHours()
                                                       now.addSecs(2 * 3600).toString(QStringLiteral("HH:mm")));
     QProcessEnvironment environment = xvfb.environment();
     environment.insert(QStringLiteral("QUORVEL_GUIDE_SCREEN_HOURS"), hours);
-    guide.setProcessEnvironment(environment);
-    guide.start(folder.filePath(QStringLiteral("quorvel-guide")), QStringList());
-    QVERIFY(guide.waitForStarted(5000));
+    QVERIFY(startGuide(environment));
 
     X11Display x(xvfb.displayName());
     QVERIFY2(x.isUsable(), "no X server with XTest");
