@@ -9,6 +9,7 @@
 #include "support/testpictures.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -43,6 +44,8 @@ private slots:
     void hoursOpen_data();
     void hoursOpen();
     void schedule();
+    void guideAtClosing_data();
+    void guideAtClosing();
 };
 
 namespace {
@@ -401,6 +404,64 @@ void TestField::schedule()
     QVERIFY(schedule->isOpen());
     QTRY_COMPARE(GuideTest::shownPageId(window), HomePageId);
     QCOMPARE(closed.count(), 1);
+}
+
+void TestField::guideAtClosing_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("hours"); // "closed", "open", or the value itself
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said"); // on stdout for the question, else on stderr
+
+    const QStringList question{QStringLiteral("--screen-closed-until")};
+    // What the kiosk unit asks before it starts the guide.
+    QTest::newRow("asked, closed") << question << QStringLiteral("closed") << 0 << QStringLiteral("opening");
+    QTest::newRow("asked, open") << question << QStringLiteral("open") << 1 << QString();
+    QTest::newRow("asked, unset") << question << QString() << 1 << QString();
+    QTest::newRow("asked, no good") << question << QStringLiteral("Mon-Fri 8-19") << 1 << QString();
+    // A platform that cannot power a screen down: the guide ends at closing.
+    QTest::newRow("started, closed") << QStringList() << QStringLiteral("closed") << 0
+                                     << QStringLiteral("closed until");
+}
+
+void TestField::guideAtClosing()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, hours);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+
+    // Open from an hour on, for an hour: closed now; or open for the day but
+    // the hour before.
+    const QTime now = QTime::currentTime();
+    const QString inAnHour = now.addSecs(3600).toString(QStringLiteral("HH:mm"));
+    const QString inTwo = now.addSecs(2 * 3600).toString(QStringLiteral("HH:mm"));
+    const QDateTime opening(QDate::currentDate().addDays(now.hour() == 23 ? 1 : 0),
+                            QTime::fromString(inAnHour, QStringLiteral("HH:mm")));
+    if (hours == QLatin1String("closed"))
+        hours = inAnHour + QLatin1Char('-') + inTwo;
+    else if (hours == QLatin1String("open"))
+        hours = inTwo + QLatin1Char('-') + inAnHour;
+
+    QProcess guide;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.remove(QStringLiteral("QUORVEL_GUIDE_SCREEN_HOURS"));
+    if (!hours.isEmpty())
+        environment.insert(QStringLiteral("QUORVEL_GUIDE_SCREEN_HOURS"), hours);
+    guide.setProcessEnvironment(environment);
+    guide.start(QStringLiteral(QUORVEL_GUIDE_EXECUTABLE), arguments);
+    QVERIFY(guide.waitForFinished(30000));
+    QCOMPARE(guide.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(guide.exitCode(), exitCode);
+    const QString output = QString::fromLocal8Bit(guide.readAllStandardOutput());
+    const QString errors = QString::fromLocal8Bit(guide.readAllStandardError());
+    if (said == QLatin1String("opening"))
+        QCOMPARE(output.trimmed(), opening.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    else if (arguments.isEmpty())
+        QVERIFY2(errors.contains(said), qPrintable(errors));
+    else
+        QVERIFY2(output.isEmpty(), qPrintable(output));
 }
 
 QTEST_MAIN(TestField)
