@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QWidget>
+#include <QWindow>
 
 Watchdog::Watchdog(QWidget *window, SystemdNotify *notify, int screenWaitMs)
     : QObject(window),
@@ -36,6 +37,9 @@ bool Watchdog::eventFilter(QObject *watched, QEvent *event)
         || static_cast<QWidget *>(watched)->window() != window)
         return false;
     if (!painted) {
+        // A frame on a screen, not a widget drawn into a picture.
+        if (!window->windowHandle() || !window->windowHandle()->isExposed())
+            return false;
         painted = true;
         screenWait.stop();
         notify->send("READY=1");
