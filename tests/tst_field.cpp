@@ -46,6 +46,8 @@ private slots:
     void schedule();
     void guideAtClosing_data();
     void guideAtClosing();
+    void hoursScript_data();
+    void hoursScript();
 };
 
 namespace {
@@ -116,6 +118,22 @@ QDateTime at(int dayOfWeek, const char *time)
 {
     // 2026-11-30 is a Monday.
     return QDateTime(QDate(2026, 11, 29).addDays(dayOfWeek), QTime::fromString(QLatin1String(time), "HH:mm"));
+}
+
+// "closed": open from an hour on, for an hour, every day; "open": open all
+// day but the hour before that; any other value stays. opening: the next.
+QString hoursAroundNow(const QString &row, QDateTime *opening)
+{
+    const QTime now = QTime::currentTime();
+    const QString inAnHour = now.addSecs(3600).toString(QStringLiteral("HH:mm"));
+    const QString inTwo = now.addSecs(2 * 3600).toString(QStringLiteral("HH:mm"));
+    *opening = QDateTime(QDate::currentDate().addDays(now.hour() == 23 ? 1 : 0),
+                         QTime::fromString(inAnHour, QStringLiteral("HH:mm")));
+    if (row == QLatin1String("closed"))
+        return inAnHour + QLatin1Char('-') + inTwo;
+    if (row == QLatin1String("open"))
+        return inTwo + QLatin1Char('-') + inAnHour;
+    return row;
 }
 
 } // namespace
@@ -431,17 +449,8 @@ void TestField::guideAtClosing()
     QFETCH(int, exitCode);
     QFETCH(QString, said);
 
-    // Open from an hour on, for an hour: closed now; or open for the day but
-    // the hour before.
-    const QTime now = QTime::currentTime();
-    const QString inAnHour = now.addSecs(3600).toString(QStringLiteral("HH:mm"));
-    const QString inTwo = now.addSecs(2 * 3600).toString(QStringLiteral("HH:mm"));
-    const QDateTime opening(QDate::currentDate().addDays(now.hour() == 23 ? 1 : 0),
-                            QTime::fromString(inAnHour, QStringLiteral("HH:mm")));
-    if (hours == QLatin1String("closed"))
-        hours = inAnHour + QLatin1Char('-') + inTwo;
-    else if (hours == QLatin1String("open"))
-        hours = inTwo + QLatin1Char('-') + inAnHour;
+    QDateTime opening;
+    hours = hoursAroundNow(hours, &opening);
 
     QProcess guide;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -462,6 +471,69 @@ void TestField::guideAtClosing()
         QVERIFY2(errors.contains(said), qPrintable(errors));
     else
         QVERIFY2(output.isEmpty(), qPrintable(output));
+}
+
+void TestField::hoursScript_data()
+{
+    QTest::addColumn<QString>("hours"); // "closed", "open", or the value itself
+    QTest::addColumn<int>("exitCode"); // 1: the start skipped
+    QTest::addColumn<QByteArray>("blank"); // written to the console's blank file
+
+    QTest::newRow("closed") << QStringLiteral("closed") << 1 << QByteArray("4\n");
+    QTest::newRow("open") << QStringLiteral("open") << 0 << QByteArray("0\n");
+    QTest::newRow("unset") << QString() << 0 << QByteArray("0\n");
+    QTest::newRow("no good") << QStringLiteral("Mon-Fri 8-19") << 0 << QByteArray("0\n");
+}
+
+void TestField::hoursScript()
+{
+    QFETCH(QString, hours);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, blank);
+
+    QDateTime opening;
+    hours = hoursAroundNow(hours, &opening);
+
+    // systemd and the change of user stood in for: what they are asked is
+    // logged; the console's blank file is a file of the test's.
+    QTemporaryDir stubs;
+    QVERIFY(stubs.isValid());
+    const auto writeStub = [&](const QString &name, const QByteArray &body) {
+        QFile stub(stubs.filePath(name));
+        return stub.open(QIODevice::WriteOnly) && stub.write("#!/bin/sh\n" + body) > 0
+            && stub.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    };
+    QVERIFY(writeStub(QStringLiteral("setpriv"), "while [ \"${1#--}\" != \"$1\" ]; do shift; done\nexec \"$@\"\n"));
+    QVERIFY(writeStub(QStringLiteral("systemctl"), "echo \"systemctl $*\" >>\"$STUB_LOG\"\n"));
+    QVERIFY(writeStub(QStringLiteral("systemd-run"), "echo \"systemd-run $*\" >>\"$STUB_LOG\"\n"));
+    QFile blankFile(stubs.filePath(QStringLiteral("blank")));
+    QVERIFY(blankFile.open(QIODevice::WriteOnly));
+    blankFile.close();
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PATH"),
+                       stubs.path() + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
+    environment.insert(QStringLiteral("STUB_LOG"), stubs.filePath(QStringLiteral("log")));
+    environment.insert(QStringLiteral("QUORVEL_GUIDE_CONSOLE_BLANK"), blankFile.fileName());
+    environment.remove(QStringLiteral("QUORVEL_GUIDE_SCREEN_HOURS"));
+    if (!hours.isEmpty())
+        environment.insert(QStringLiteral("QUORVEL_GUIDE_SCREEN_HOURS"), hours);
+    QProcess script;
+    script.setProcessEnvironment(environment);
+    script.start(QStringLiteral(QUORVEL_HOURS_SCRIPT), {QStringLiteral("quorvel-guide-kiosk.service")});
+    QVERIFY(script.waitForFinished(30000));
+    QCOMPARE(script.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(script.exitCode() == exitCode, script.readAllStandardError().constData());
+    QVERIFY(blankFile.open(QIODevice::ReadOnly));
+    QCOMPARE(blankFile.readAll(), blank);
+
+    QFile log(stubs.filePath(QStringLiteral("log")));
+    const QByteArray asked = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+    const QByteArray calendar = opening.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
+    const QByteArray timer = "systemd-run --quiet --collect --unit=quorvel-guide-kiosk-opening --on-calendar="
+        + calendar + " --timer-property=AccuracySec=1s systemctl start --no-block quorvel-guide-kiosk.service\n";
+    QCOMPARE(asked.contains(timer), exitCode == 1);
+    QCOMPARE(asked.contains("systemd-run"), exitCode == 1);
 }
 
 QTEST_MAIN(TestField)
