@@ -94,7 +94,7 @@ QDateTime ScreenHours::nextChange(const QDateTime &at) const
     // Minute by minute through a week: a few thousand looks, once a change.
     const QDateTime minute = at.addSecs(-at.time().second()).addMSecs(-at.time().msec());
     for (int step = 1; step <= WeekMinutes; ++step) {
-        const QDateTime next = minute.addSecs(qint64(step) * 60);
+        QDateTime next = minute.addSecs(qint64(step) * 60);
         if (isOpenAtMinute(minuteOfWeek(next)) != now)
             return next;
     }

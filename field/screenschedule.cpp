@@ -107,41 +107,36 @@ void ScreenSchedule::sltCheck()
 void ScreenSchedule::powerScreen(bool on)
 {
     Q_UNUSED(on) // where the platform has no switch compiled in
-    switch (how) {
-    case Dpms:
 #ifdef QUORVEL_FIELD_DPMS
+    if (how == Dpms) {
         if (!display)
             display = XOpenDisplay(nullptr);
-        if (Display *x = static_cast<Display *>(display)) {
-            int event = 0;
-            int error = 0;
-            if (!DPMSQueryExtension(x, &event, &error) || !DPMSCapable(x)) {
-                if (!on && !saidNoDpms)
-                    sayInJournal("the X server cannot power the screen down (no DPMS): it stays on");
-                saidNoDpms = true;
-                break;
-            }
-            // The session starts with DPMS off (-dpms): on only while closed,
-            // with no timeouts of its own.
-            if (on) {
-                DPMSForceLevel(x, DPMSModeOn);
-                DPMSDisable(x);
-            } else {
-                DPMSSetTimeouts(x, 0, 0, 0);
-                DPMSEnable(x);
-                DPMSForceLevel(x, DPMSModeOff);
-            }
-            XFlush(x);
+        Display *x = static_cast<Display *>(display);
+        int event = 0;
+        int error = 0;
+        if (!x || !DPMSQueryExtension(x, &event, &error) || !DPMSCapable(x)) {
+            if (!on && !saidNoDpms)
+                sayInJournal("the X server cannot power the screen down (no DPMS): it stays on");
+            saidNoDpms = true;
+            return;
         }
+        // The session starts with DPMS off (-dpms): on only while closed,
+        // with no timeouts of its own.
+        if (on) {
+            DPMSForceLevel(x, DPMSModeOn);
+            DPMSDisable(x);
+        } else {
+            DPMSSetTimeouts(x, 0, 0, 0);
+            DPMSEnable(x);
+            DPMSForceLevel(x, DPMSModeOff);
+        }
+        XFlush(x);
+    }
 #endif
-        break;
-    case MonitorPower:
 #ifdef Q_OS_WIN
-        // 2: off; -1: on. Handled by the window's default procedure.
+    // 2: off; -1: on. Handled by the window's default procedure.
+    if (how == MonitorPower)
         SendMessageW(reinterpret_cast<HWND>(window->winId()), WM_SYSCOMMAND, SC_MONITORPOWER, on ? -1 : 2);
 #endif
-        break;
-    case EndAtClosing:
-        break;
-    }
+    // EndAtClosing: the guide ends, and the kiosk unit powers the console.
 }

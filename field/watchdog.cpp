@@ -17,7 +17,7 @@ Watchdog::Watchdog(QWidget *window, SystemdNotify *notify, int screenWaitMs)
     qApp->installEventFilter(this);
     const qint64 usec = this->notify->watchdogUsec();
     if (this->notify->isActive() && usec > 0) {
-        ticker.setInterval(int(qBound<qint64>(1, usec / 3000, 3600 * 1000)));
+        ticker.setInterval(int(qBound<qint64>(1, usec / 3000, qint64(3600) * 1000)));
         connect(&ticker, SIGNAL(timeout()), this, SLOT(sltTick()));
         ticker.start();
     }
