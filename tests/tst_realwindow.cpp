@@ -258,7 +258,7 @@ void TestRealWindow::noScreen()
 
     QVERIFY(guide.waitForFinished(waitSeconds * 1000 + 30000));
     const QString errors = QString::fromLocal8Bit(guide.readAllStandardError());
-    QVERIFY2(sinceStart.elapsed() >= waitSeconds * 1000, qPrintable(QString::number(sinceStart.elapsed())));
+    QVERIFY2(sinceStart.elapsed() >= qint64(waitSeconds) * 1000, qPrintable(QString::number(sinceStart.elapsed())));
     QCOMPARE(guide.exitStatus(), QProcess::NormalExit);
     QCOMPARE(guide.exitCode(), FieldLayer::NoScreenStatus);
     QVERIFY2(errors.contains(QLatin1String("no screen")), qPrintable(errors));
