@@ -1,3 +1,4 @@
+#include "field/fieldlayer.h"
 #include "shell/basewidget.h"
 #include "shell/guidefont.h"
 
@@ -7,6 +8,10 @@
 
 int main(int argc, char *argv[])
 {
+    const int answered = FieldLayer::answer(argc, argv);
+    if (answered >= 0)
+        return answered;
+
     // The guide never draws with OpenGL, so on X11 it skips the GL integration
     // and the driver libraries it would load (tens of MB, and time at start),
     // unless the user has chosen an integration.
@@ -21,6 +26,7 @@ int main(int argc, char *argv[])
 
     Basewidget window;
     window.setWindowTitle(QStringLiteral("Varnholt Crop."));
+    new FieldLayer(&window);
     window.show();
     return app.exec();
 }

@@ -79,15 +79,23 @@ bool IdleReturn::eventFilter(QObject *watched, QEvent *event)
 {
     // What the platform delivers reaches a window (the guide's, or the open
     // list's) first, once: widgets see copies of it, or nothing of a move.
+    if (!watched->isWindowType())
+        return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseMove:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
     case QEvent::KeyPress:
     case QEvent::Wheel:
-        if (watched->isWindowType())
-            noteActivity();
+        noteActivity();
+        break;
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TouchCancel:
+        // A finger held still sends nothing until it lifts: the visitor is
+        // there all the same, up to the touch's end.
+        touchHeld = event->type() == QEvent::TouchBegin || event->type() == QEvent::TouchUpdate;
+        noteActivity();
         break;
     default:
         break;
@@ -106,6 +114,8 @@ void IdleReturn::noteActivity()
 
 void IdleReturn::sltCheck()
 {
+    if (touchHeld)
+        lastActivity = clockTime();
     const qint64 idle = clockTime() - lastActivity;
     if (idle < idleMs) {
         timer.start(int(idleMs - idle));

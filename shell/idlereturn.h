@@ -60,6 +60,8 @@ private:
     bool clockSet = false;
     qint64 setTime = 0;
     qint64 lastActivity = 0;
+    // From a touch's beginning to its end: activity all along.
+    bool touchHeld = false;
     QTimer timer;
 };
 

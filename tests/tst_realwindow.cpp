@@ -1,9 +1,11 @@
+#include "field/fieldlayer.h"
 #include "shell/pageid.h"
 
 #include "support/testpictures.h"
 #include "support/x11display.h"
 #include "tools/guidepictures.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -22,8 +24,12 @@ private slots:
 
     void walk_data();
     void walk();
+    void noScreen();
+    void closedHours();
 
 private:
+    // Starts the guide in the X server, with that environment.
+    bool startGuide(const QProcessEnvironment &environment);
     // Waits until the window shows the page's picture; saves the screen when not.
     bool waitForPage(X11Display &x, const QRect &frame, qreal scale, PageId page, int timeoutMs, QString *failure);
 
@@ -125,6 +131,13 @@ void TestRealWindow::walk_data()
     } << QStringList() << QByteArray() << 0;
 }
 
+bool TestRealWindow::startGuide(const QProcessEnvironment &environment)
+{
+    guide.setProcessEnvironment(environment);
+    guide.start(folder.filePath(QStringLiteral("quorvel-guide")), QStringList());
+    return guide.waitForStarted(5000);
+}
+
 bool TestRealWindow::waitForPage(X11Display &x, const QRect &frame, qreal scale, PageId page, int timeoutMs,
                                  QString *failure)
 {
@@ -162,9 +175,7 @@ void TestRealWindow::walk()
     environment.remove(QStringLiteral("QUORVEL_GUIDE_IDLE_SECONDS"));
     if (!idleSetting.isNull())
         environment.insert(QStringLiteral("QUORVEL_GUIDE_IDLE_SECONDS"), QString::fromLatin1(idleSetting));
-    guide.setProcessEnvironment(environment);
-    guide.start(folder.filePath(QStringLiteral("quorvel-guide")), QStringList());
-    QVERIFY(guide.waitForStarted(5000));
+    QVERIFY(startGuide(environment));
 
     X11Display x(xvfb.displayName());
     QVERIFY2(x.isUsable(), "no X server with XTest");
@@ -229,6 +240,61 @@ void TestRealWindow::walk()
     // A setting that is no good is said once, and one that is, never.
     const bool refused = !idleSetting.isEmpty() && idleSeconds == 0;
     QCOMPARE(errors.count(QLatin1String("QUORVEL_GUIDE_IDLE_SECONDS")), refused ? 1 : 0);
+}
+
+void TestRealWindow::noScreen()
+{
+    // A screen that never comes: the guide ends with an error once its wait
+    // is over, for the kiosk unit to start the compositor again.
+    X11Display x(xvfb.displayName());
+    QVERIFY2(x.isUsable(), "no X server with XTest");
+    x.neverShowWindows();
+    const int waitSeconds = 5; // the shortest a deployer may set
+    QProcessEnvironment environment = xvfb.environment();
+    environment.insert(QStringLiteral("QUORVEL_GUIDE_SCREEN_WAIT_SECONDS"), QString::number(waitSeconds));
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    QVERIFY(startGuide(environment));
+
+    QVERIFY(guide.waitForFinished(waitSeconds * 1000 + 30000));
+    const QString errors = QString::fromLocal8Bit(guide.readAllStandardError());
+    QVERIFY2(sinceStart.elapsed() >= qint64(waitSeconds) * 1000, qPrintable(QString::number(sinceStart.elapsed())));
+    QCOMPARE(guide.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(guide.exitCode(), FieldLayer::NoScreenStatus);
+    QVERIFY2(errors.contains(QLatin1String("no screen")), qPrintable(errors));
+    QCOMPARE(x.viewableWindows(), 0);
+}
+
+void TestRealWindow::closedHours()
+{
+    // Outside its opening hours (open from an hour on, for an hour), under X,
+    // the guide stays and the server powers the screen down.
+    const QTime now = QTime::currentTime();
+    const QString hours = QStringLiteral("%1-%2").arg(now.addSecs(3600).toString(QStringLiteral("HH:mm")),
+                                                      now.addSecs(2 * 3600).toString(QStringLiteral("HH:mm")));
+    QProcessEnvironment environment = xvfb.environment();
+    environment.insert(QStringLiteral("QUORVEL_GUIDE_SCREEN_HOURS"), hours);
+    QVERIFY(startGuide(environment));
+
+    X11Display x(xvfb.displayName());
+    QVERIFY2(x.isUsable(), "no X server with XTest");
+    const unsigned long window = x.waitForWindow(Title, guide, 10000);
+    if (!window)
+        QFAIL(guide.readAllStandardError().constData());
+    // Xvfb has no DPMS: there the guide says that the screen stays on.
+    QString errors;
+    if (x.hasDpms())
+        QTRY_VERIFY(x.isScreenOff());
+    else
+        QTRY_VERIFY(
+            (errors += QString::fromLocal8Bit(guide.readAllStandardError())).contains(QLatin1String("no DPMS")));
+    QCOMPARE(guide.state(), QProcess::Running);
+
+    x.closeWindow(window);
+    QVERIFY(guide.waitForFinished(10000));
+    errors += QString::fromLocal8Bit(guide.readAllStandardError());
+    QCOMPARE(errors.count(QLatin1String("closed until")), 1);
+    QCOMPARE(guide.exitCode(), 0);
 }
 
 QTEST_MAIN(TestRealWindow)

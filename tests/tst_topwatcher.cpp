@@ -199,6 +199,8 @@ void TestTopWatcher::idleReturn_data()
     QTest::newRow("pointer move") << 61 << false << QStringLiteral("move") << int(HomePageId);
     QTest::newRow("key") << 61 << false << QStringLiteral("key") << int(HomePageId);
     QTest::newRow("touch") << 61 << false << QStringLiteral("touch") << int(HomePageId);
+    // Held still, a finger sends no updates: home comes once it lifts, not before.
+    QTest::newRow("touch held") << 61 << false << QStringLiteral("held") << int(HomePageId);
     QTest::newRow("list open, key") << int(HomePageId) << true << QStringLiteral("key") << int(HomePageId);
     // The home page's request, queued, with no input of its own.
     QTest::newRow("page change") << int(HomePageId) << false << QStringLiteral("list choice") << int(HomePageId);
@@ -227,6 +229,7 @@ void TestTopWatcher::idleReturn()
     }
     const qint64 start = idle->clockTime();
     const qint64 lastBefore = start + 29000;
+    Fingers fingers(&window);
 
     idle->setClock(lastBefore);
     if (activity == QLatin1String("press")) {
@@ -237,7 +240,9 @@ void TestTopWatcher::idleReturn()
         QTest::keyClick(QApplication::focusWindow() ? QApplication::focusWindow() : window.windowHandle(),
                         Qt::Key_Shift);
     } else if (activity == QLatin1String("touch")) {
-        Fingers(&window).tap(QPoint(20, 580));
+        fingers.tap(QPoint(20, 580));
+    } else if (activity == QLatin1String("held")) {
+        fingers.down(0, QPoint(20, 580));
     } else if (activity == QLatin1String("list choice")) {
         list->setCurrentIndex(5);
         QTRY_COMPARE(window.page()->pageId, 61);
@@ -246,7 +251,14 @@ void TestTopWatcher::idleReturn()
     QPointer<AbstractQuorvelWidget> shown = window.page();
     QCOMPARE(GuideTest::shownPageId(window), activity == QLatin1String("list choice") ? 61 : page);
     // The time is up for a visitor who did nothing, not for one who just did.
-    const qint64 upAt = activity.isEmpty() ? start + 30000 : lastBefore + 30000;
+    qint64 upAt = activity.isEmpty() ? start + 30000 : lastBefore + 30000;
+    if (activity == QLatin1String("held")) {
+        idle->setClock(upAt + 60000);
+        QCoreApplication::processEvents();
+        QCOMPARE(window.page(), shown.data());
+        fingers.up(0);
+        upAt = idle->clockTime() + 30000;
+    }
     idle->setClock(upAt - 1);
     QCoreApplication::processEvents();
     QCOMPARE(window.page(), shown.data());

@@ -10,6 +10,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <X11/extensions/dpms.h>
+
 namespace {
 
 QString windowTitle(Display *display, Window window)
@@ -219,6 +221,27 @@ void X11Display::closeWindow(unsigned long window)
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display, window, False, NoEventMask, &event);
     XSync(display, False);
+}
+
+void X11Display::neverShowWindows()
+{
+    // The window manager's place: maps come here as requests, left unanswered.
+    XSelectInput(display, DefaultRootWindow(display), SubstructureRedirectMask);
+    XSync(display, False);
+}
+
+bool X11Display::hasDpms() const
+{
+    int event = 0;
+    int error = 0;
+    return DPMSQueryExtension(display, &event, &error) && DPMSCapable(display);
+}
+
+bool X11Display::isScreenOff() const
+{
+    CARD16 level = 0;
+    BOOL enabled = False;
+    return hasDpms() && DPMSInfo(display, &level, &enabled) && enabled && level == DPMSModeOff;
 }
 
 double distanceFromPicture(const QImage &screen, const QString &path)

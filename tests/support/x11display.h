@@ -68,6 +68,13 @@ public:
 
     // Asks the window to close, as a window manager's close button does.
     void closeWindow(unsigned long window);
+    // From now on, for as long as this connection lasts, takes every request
+    // to show a window and never shows it: a screen that never comes, as a
+    // compositor with no output has none to show a window on.
+    void neverShowWindows();
+    // Whether the server can power the screen down (DPMS), and has.
+    bool hasDpms() const;
+    bool isScreenOff() const;
 
 private:
     _XDisplay *display = nullptr;
