@@ -277,6 +277,8 @@ void TestPicturePackage::packsSettings_data()
     QTest::newRow("a quote in the hours") << QStringList{hours, "Mon 08:00-19:00\" X=\"1"} << QByteArray();
     QTest::newRow("a new line in the hours")
         << QStringList{hours, "Mon 08:00-19:00\nLD_PRELOAD=/tmp/x"} << QByteArray();
+    QTest::newRow("hours of no day") << QStringList{hours, "Mon-Fry 08:00-19:00"} << QByteArray();
+    QTest::newRow("hours past midnight") << QStringList{hours, "Mon 08:00-25:00"} << QByteArray();
     QTest::newRow("statistics perhaps") << QStringList{statistics, "maybe"} << QByteArray();
     QTest::newRow("scale of nothing") << QStringList{"--scale", "0"} << QByteArray();
     QTest::newRow("an unknown setting") << QStringList{"--colour", "red"} << QByteArray();

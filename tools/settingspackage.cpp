@@ -4,6 +4,7 @@
 #include "picturefit.h"
 #include "picturepackage.h"
 
+#include "field/screenhours.h"
 #include "shell/idlereturn.h"
 
 #include <QDir>
@@ -26,8 +27,9 @@ bool idleSecondsOk(const QString &value)
 
 bool screenHoursOk(const QString &value)
 {
-    static const QRegularExpression rule(QStringLiteral("^[A-Za-z0-9 :,-]{1,200}$"));
-    return rule.match(value).hasMatch();
+    // The guide's own reading; a quote or a new line would end the value early.
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9 :,-]{1,200}$"));
+    return plain.match(value).hasMatch() && ScreenHours::parse(value.toLatin1()).isValid();
 }
 
 bool statisticsOk(const QString &value)
