@@ -1,3 +1,4 @@
+#include "field/fieldwatch.h"
 #include "shell/basewidget.h"
 #include "shell/guidefont.h"
 
@@ -7,6 +8,11 @@
 
 int main(int argc, char *argv[])
 {
+    // `quorvel-guide --screenshot FILE`: a picture of the running guide's window.
+    const int screenshot = FieldWatch::screenshotCommand(argc, argv);
+    if (screenshot >= 0)
+        return screenshot;
+
     // The guide never draws with OpenGL, so on X11 it skips the GL integration
     // and the driver libraries it would load (tens of MB, and time at start),
     // unless the user has chosen an integration.
@@ -22,5 +28,6 @@ int main(int argc, char *argv[])
     Basewidget window;
     window.setWindowTitle(QStringLiteral("Varnholt Crop."));
     window.show();
+    FieldWatch field(&window);
     return app.exec();
 }
