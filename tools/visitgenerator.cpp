@@ -2,6 +2,7 @@
 
 #include "field/visitstore.h"
 #include "pages/catalogue.h"
+#include "pages/pageids.h"
 
 #include <QFile>
 #include <QMap>
@@ -54,7 +55,7 @@ QVector<int> walk(QRandomGenerator &random)
 {
     QVector<int> pages;
     const double way = random.generateDouble();
-    if (way < 0.45) {
+    if (way < 0.4) {
         // The model list: a model, perhaps its detail, perhaps another model.
         do {
             const int m = model(random);
@@ -62,22 +63,28 @@ QVector<int> walk(QRandomGenerator &random)
             if (random.generateDouble() < 0.55)
                 pages << Catalogue::FirstModelPage + m + Catalogue::ModelToDetail;
         } while (random.generateDouble() < 0.3 && pages.size() < 12);
-    } else if (way < 0.8) {
-        // The questions, down to a recommendation.
+    } else if (way < 0.7) {
+        // The questions, down to a recommendation, or given up on the way.
         const int result = Catalogue::FirstResultPage
             + int(random.bounded(Catalogue::LastResultPage - Catalogue::FirstResultPage + 1));
-        pages << 2 << Catalogue::resultQuestionPage(result);
+        pages << FirstQuestionPage << GroupChoicePage << Catalogue::resultQuestionPage(result);
         if (random.generateDouble() < 0.8)
             pages << result;
         if (pages.last() == result && random.generateDouble() < 0.5)
             pages << result + Catalogue::ResultToDetail;
-    } else {
+    } else if (way < 0.88) {
         // The catalogue's types.
         const int type
             = Catalogue::FirstTypePage + int(random.bounded(Catalogue::LastTypePage - Catalogue::FirstTypePage + 1));
         pages << Catalogue::typeCataloguePage(type) << type;
         if (random.generateDouble() < 0.4)
             pages << Catalogue::typeCataloguePage(type) << Catalogue::FirstTypePage + int(random.bounded(7));
+    } else {
+        // The features, a page or a few.
+        int feature = FirstFeaturePage + int(random.bounded(LastFeaturePage - FirstFeaturePage + 1));
+        pages << feature;
+        while (feature < LastFeaturePage && random.generateDouble() < 0.5)
+            pages << ++feature;
     }
     return pages;
 }

@@ -384,7 +384,7 @@ bool VisitReport::writeChart(const QString &file, QString *error) const
                          .arg(duration(medianSeconds()), percent(endedByIdle, visits())));
 
     // Visits a day: a bar a day, and the average of the week around it.
-    const QRect daysArea(70, 110, 1100, 280);
+    const QRect daysArea(70, 125, 1100, 265);
     painter.setFont(heading);
     painter.drawText(QRect(30, 82, 600, 24), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Visits a day"));
     painter.setFont(font);
