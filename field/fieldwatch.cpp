@@ -184,7 +184,9 @@ void FieldWatch::sltNextPicturePage()
     }
     for (const QString &name : AbstractQuorvelWidget::navigationPictures())
         picturePaths.prepend(pictureFile(name));
-    // A picture changed, added or removed (a package upgrade) is judged again.
+    // A picture changed, added or removed (a package upgrade) is judged again:
+    // a file written over changes only itself, one added or renamed into
+    // place only its folder.
     pictureWatcher = new QFileSystemWatcher(this);
     for (const QString &path : qAsConst(picturePaths)) {
         const QString folder = QFileInfo(path).absolutePath();
@@ -192,11 +194,20 @@ void FieldWatch::sltNextPicturePage()
             pictureWatcher->addPath(folder);
     }
     connect(pictureWatcher, SIGNAL(directoryChanged(QString)), &judgeTimer, SLOT(start()));
+    connect(pictureWatcher, SIGNAL(fileChanged(QString)), &judgeTimer, SLOT(start()));
     sltJudgePictures();
 }
 
 void FieldWatch::sltJudgePictures()
 {
+    // A file replaced or removed drops out of the watch; back in once there.
+    QStringList unwatched;
+    for (const QString &path : qAsConst(picturePaths)) {
+        if (!pictureWatcher->files().contains(path) && QFileInfo::exists(path))
+            unwatched << path;
+    }
+    if (!unwatched.isEmpty())
+        pictureWatcher->addPaths(unwatched);
     const QStringList paths = picturePaths;
     QMetaObject::invokeMethod(worker, [this, paths] {
         const PictureState state = PictureState::judge(paths);

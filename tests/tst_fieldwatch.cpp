@@ -1,4 +1,5 @@
 #include "field/fieldwatch.h"
+#include "field/picturestate.h"
 #include "field/screenserver.h"
 
 #include "shell/basewidget.h"
@@ -6,6 +7,7 @@
 
 #include "support/guidetest.h"
 #include "support/testpictures.h"
+#include "tools/guidepictures.h"
 
 #include <QApplication>
 #include <QFile>
@@ -27,6 +29,12 @@ private slots:
     void init();
 
     void visitsAndMetrics();
+
+    void picturesJudged_data();
+    void picturesJudged();
+
+    void pictureChangeReachesTheMetrics_data();
+    void pictureChangeReachesTheMetrics();
 
     void screenshotMatchesTheWindow_data();
     void screenshotMatchesTheWindow();
@@ -113,6 +121,84 @@ void TestFieldWatch::visitsAndMetrics()
     db.close();
     db = QSqlDatabase();
     QSqlDatabase::removeDatabase(QStringLiteral("check"));
+}
+
+void TestFieldWatch::picturesJudged_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content"); // empty: the file is removed
+    QTest::addColumn<int>("missing");
+    QTest::addColumn<int>("damaged");
+
+    QTest::newRow("the whole set") << QString() << QByteArray() << 0 << 0;
+    QTest::newRow("a page picture missing") << "/top.jpg" << QByteArray() << 1 << 0;
+    QTest::newRow("an icon missing") << "/home_page.png" << QByteArray() << 1 << 0;
+    QTest::newRow("a page picture that is no picture") << "/363ku.jpg" << QByteArray("<html>") << 0 << 1;
+    QTest::newRow("a page picture cut short") << "/home.jpg" << QByteArray("\xff\xd8\xff\xe0", 4) << 0 << 1;
+}
+
+void TestFieldWatch::picturesJudged()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(int, missing);
+    QFETCH(int, damaged);
+
+    QTemporaryDir set;
+    TestPictures::writeAll(set.path());
+    if (!name.isEmpty()) {
+        QFile file(set.path() + name);
+        if (content.isEmpty()) {
+            QVERIFY(file.remove());
+        } else {
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(content);
+        }
+    }
+    QStringList paths;
+    for (const QString &picture : GuidePictures::all())
+        paths << set.path() + picture;
+    const PictureState state = PictureState::judge(paths);
+    QCOMPARE(state.missing, missing);
+    QCOMPARE(state.damaged, damaged);
+    // Not installed by a package.
+    QVERIFY(state.package.isEmpty());
+}
+
+void TestFieldWatch::pictureChangeReachesTheMetrics_data()
+{
+    QTest::addColumn<bool>("remove");
+    QTest::addColumn<QString>("metric");
+
+    QTest::newRow("removed") << true << "quorvel_guide_pictures_missing 1";
+    QTest::newRow("damaged") << false << "quorvel_guide_pictures_damaged 1";
+}
+
+void TestFieldWatch::pictureChangeReachesTheMetrics()
+{
+    QFETCH(bool, remove);
+    QFETCH(QString, metric);
+
+    const QString metricsFile = folder.filePath(QLatin1String(GuideMetrics::FileName));
+    QFile::remove(metricsFile);
+    TestPictures::writeAll();
+    Basewidget window;
+    FieldWatch field(&window);
+    QVERIFY(GuideTest::showHome(window));
+    // Gathered and judged after the start, then written with the metrics.
+    QTRY_VERIFY_WITH_TIMEOUT(readAll(metricsFile).contains(QLatin1String("quorvel_guide_pictures_missing 0")), 30000);
+    QVERIFY(readAll(metricsFile).contains(QLatin1String("quorvel_guide_pictures_damaged 0")));
+
+    const QString path = TestPictures::path(QStringLiteral("/typeP.jpg"));
+    if (remove) {
+        QVERIFY(QFile::remove(path));
+    } else {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("not a picture");
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(readAll(metricsFile).contains(metric), 30000);
+    TestPictures::writeAll();
 }
 
 void TestFieldWatch::screenshotMatchesTheWindow_data()
