@@ -35,7 +35,9 @@ QuitOnSignal::QuitOnSignal(QObject *parent)
     struct sigaction action = {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    // A second signal, while the first waits for a busy event loop, ends the
+    // process as it would have without this.
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
 #endif

@@ -36,6 +36,8 @@ private slots:
     void pictureChangeReachesTheMetrics_data();
     void pictureChangeReachesTheMetrics();
 
+    void terminatedGuideWritesItsCounts();
+
     void screenshotMatchesTheWindow_data();
     void screenshotMatchesTheWindow();
 
@@ -199,6 +201,45 @@ void TestFieldWatch::pictureChangeReachesTheMetrics()
     }
     QTRY_VERIFY_WITH_TIMEOUT(readAll(metricsFile).contains(metric), 30000);
     TestPictures::writeAll();
+}
+
+// The kiosk unit stops the guide with SIGTERM: what it counted since its last
+// write reaches the database on the way out.
+void TestFieldWatch::terminatedGuideWritesItsCounts()
+{
+    QTemporaryDir state;
+    QProcess guide;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("STATE_DIRECTORY"), state.path());
+    environment.insert(QStringLiteral("QUORVEL_GUIDE_METRICS_DIR"), state.path());
+    environment.insert(QStringLiteral("QUORVEL_GUIDE_SOCKET"), state.filePath(QStringLiteral("screen")));
+    guide.setProcessEnvironment(environment);
+    guide.start(QStringLiteral(QUORVEL_GUIDE_EXECUTABLE), QStringList());
+    QVERIFY(guide.waitForStarted());
+    // The start picture, then home: two pages, told by the metrics.
+    const QString metricsFile = state.filePath(QLatin1String(GuideMetrics::FileName));
+    QTRY_VERIFY_WITH_TIMEOUT(readAll(metricsFile).contains(QLatin1String("quorvel_guide_page_views_total 2")), 30000);
+    guide.terminate();
+    QVERIFY(guide.waitForFinished(10000));
+    QCOMPARE(guide.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(guide.exitCode(), 0);
+
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("terminated"));
+    db.setDatabaseName(state.filePath(QStringLiteral("visits.sqlite")));
+    QVERIFY(db.open());
+    {
+        QSqlQuery query(QStringLiteral("SELECT page, views FROM page_views ORDER BY page"), db);
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toInt(), int(StartPageId));
+        QCOMPARE(query.value(1).toInt(), 1);
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toInt(), int(HomePageId));
+        QCOMPARE(query.value(1).toInt(), 1);
+        QVERIFY(!query.next());
+    }
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("terminated"));
 }
 
 void TestFieldWatch::screenshotMatchesTheWindow_data()
