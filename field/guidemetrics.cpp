@@ -33,8 +33,14 @@ void metric(QTextStream &out, const char *name, const char *type, const char *he
 QString GuideMetrics::folderFromEnvironment()
 {
     const QString folder = qEnvironmentVariable("QUORVEL_GUIDE_METRICS_DIR");
+#ifdef Q_OS_WIN
+    // No node-exporter there: written only where a folder is named.
+    if (folder.isEmpty())
+        return QString();
+#else
     if (folder.isEmpty())
         return QStringLiteral("/var/lib/prometheus/node-exporter");
+#endif
     return folder == QLatin1String("off") ? QString() : folder;
 }
 

@@ -18,8 +18,8 @@ struct GuideMetrics
     QString picturePackage;
     QString pictureVersion;
 
-    // The default folder, node-exporter's on Debian; QUORVEL_GUIDE_METRICS_DIR
-    // names another, and "off" writes none.
+    // The default folder, node-exporter's on Debian (none on Windows);
+    // QUORVEL_GUIDE_METRICS_DIR names another, and "off" writes none.
     static QString folderFromEnvironment();
     static constexpr char FileName[] = "quorvel-guide.prom";
 
