@@ -106,9 +106,10 @@ int FieldWatch::screenshotCommand(int argc, char *argv[])
 
 void FieldWatch::sltWrite()
 {
+    // Taken even when nothing keeps them: the counts in memory stay small.
+    const Visits::Batch batch = visits.take();
     if (!store)
         return;
-    const Visits::Batch batch = visits.take();
     const int today = Visits::localDay(QDateTime::currentDateTime());
 #ifdef QUORVEL_STATISTICS
     VisitStore *target = store;

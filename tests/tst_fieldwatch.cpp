@@ -10,6 +10,7 @@
 #include "tools/guidepictures.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -29,6 +30,7 @@ private slots:
     void init();
 
     void visitsAndMetrics();
+    void statisticsOff();
 
     void picturesJudged_data();
     void picturesJudged();
@@ -123,6 +125,28 @@ void TestFieldWatch::visitsAndMetrics()
     db.close();
     db = QSqlDatabase();
     QSqlDatabase::removeDatabase(QStringLiteral("check"));
+}
+
+// Off in /etc/default/quorvel-guide: no database, while the metrics still count.
+void TestFieldWatch::statisticsOff()
+{
+    QTemporaryDir state;
+    qputenv("STATE_DIRECTORY", QFile::encodeName(state.path()));
+    qputenv("QUORVEL_GUIDE_STATISTICS", "off");
+    const QString metricsFile = folder.filePath(QLatin1String(GuideMetrics::FileName));
+    QFile::remove(metricsFile);
+    {
+        Basewidget window;
+        FieldWatch field(&window);
+        QVERIFY(GuideTest::showHome(window));
+        window.sltOpenWidget(61);
+        GuideTest::click(window, GuideTest::HomeButton);
+        QTRY_COMPARE(GuideTest::shownPageId(window), HomePageId);
+        field.sltWrite();
+        field.sltMetrics();
+        QTRY_VERIFY(readAll(metricsFile).contains(QLatin1String("quorvel_guide_visits_total{ended=\"button\"} 1")));
+    }
+    QVERIFY(QDir(state.path()).entryList(QDir::Files).isEmpty());
 }
 
 void TestFieldWatch::picturesJudged_data()
