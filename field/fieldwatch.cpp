@@ -69,6 +69,7 @@ FieldWatch::FieldWatch(Basewidget *window)
 
 FieldWatch::~FieldWatch()
 {
+    stopping = true;
     const Visits::Batch batch = visits.take();
     const int today = Visits::localDay(QDateTime::currentDateTime());
     VisitStore *last = store;
@@ -211,8 +212,9 @@ void FieldWatch::sltJudgePictures()
         pictureWatcher->addPaths(unwatched);
     const QStringList paths = picturePaths;
     QMetaObject::invokeMethod(worker, [this, paths] {
-        const PictureState state = PictureState::judge(paths);
-        emit sigPictureState(state.missing, state.damaged, state.package, state.version);
+        const PictureState state = PictureState::judge(paths, &stopping);
+        if (!stopping)
+            emit sigPictureState(state.missing, state.damaged, state.package, state.version);
     });
 }
 

@@ -12,6 +12,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <atomic>
+
 class Basewidget;
 class QFileSystemWatcher;
 class QWidget;
@@ -77,6 +79,8 @@ private:
     int nextPicturePage = 0;
     QFileSystemWatcher *pictureWatcher = nullptr;
     bool metricsFailed = false;
+    // Set as the guide closes: a judging of the pictures under way stops.
+    std::atomic<bool> stopping{false};
 };
 
 #endif

@@ -19,11 +19,13 @@ QString run(const QString &program, const QStringList &arguments)
 
 } // namespace
 
-PictureState PictureState::judge(const QStringList &paths)
+PictureState PictureState::judge(const QStringList &paths, const std::atomic<bool> *stop)
 {
     PictureState state;
     const QStringList icons = AbstractQuorvelWidget::navigationPictures();
     for (const QString &path : paths) {
+        if (stop && *stop)
+            return state;
         if (!QFileInfo::exists(path)) {
             ++state.missing;
             continue;
@@ -34,6 +36,8 @@ PictureState PictureState::judge(const QStringList &paths)
             ++state.damaged;
     }
 #ifndef Q_OS_WIN
+    if (stop && *stop)
+        return state;
     // A picture package owns the pictures; dpkg-query says which, and its version.
     for (const QString &path : paths) {
         if (!QFileInfo::exists(path))

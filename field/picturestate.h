@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+
 // How the pictures the guide reads stand, judged by the guide's own reading:
 // for the metrics, off the window's thread (it reads every file).
 struct PictureState
@@ -14,8 +16,9 @@ struct PictureState
     QString version;
 
     // paths: full paths; the navigation icons are read at their box, the
-    // others at the page's size, as the guide reads them.
-    static PictureState judge(const QStringList &paths);
+    // others at the page's size, as the guide reads them. Given up on, part
+    // way, once stop is set: the guide is closing.
+    static PictureState judge(const QStringList &paths, const std::atomic<bool> *stop = nullptr);
 };
 
 #endif
