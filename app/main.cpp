@@ -8,6 +8,8 @@
 
 int main(int argc, char *argv[])
 {
+    // What the kiosk and its operator ask without a window (the opening
+    // hours, a picture of the screen).
     const int answered = FieldLayer::answer(argc, argv);
     if (answered >= 0)
         return answered;
@@ -26,7 +28,7 @@ int main(int argc, char *argv[])
 
     Basewidget window;
     window.setWindowTitle(QStringLiteral("Varnholt Crop."));
-    new FieldLayer(&window);
+    FieldLayer field(&window);
     window.show();
     return app.exec();
 }

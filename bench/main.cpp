@@ -13,6 +13,8 @@
 #include "tools/guidesurvey.h"
 #include "tools/picturefit.h"
 
+#include "field/fieldlayer.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -140,6 +142,13 @@ int main(int argc, char *argv[])
     Basewidget window;
     guide.window = &window;
     window.show();
+    // Measured as the guide runs: with what watches it in the field counting
+    // every press, its database, metrics and socket in the bench's own folder.
+    const QByteArray here = QFile::encodeName(QCoreApplication::applicationDirPath());
+    qputenv("STATE_DIRECTORY", here);
+    qputenv("QUORVEL_GUIDE_METRICS_DIR", here);
+    qputenv("QUORVEL_GUIDE_SOCKET", here + "/quorvel-guide.screen");
+    FieldLayer field(&window);
     if (!skipStartDelay(window)) {
         std::fprintf(stderr, "The home page did not show within %d ms.\n", HomePageWithinMs);
         return 1;

@@ -6,9 +6,10 @@
 #include "systemdnotify.h"
 #include "watchdog.h"
 
+#include "shell/basewidget.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QWidget>
 
 #include <cstdio>
 #include <cstring>
@@ -21,6 +22,9 @@ const char WaitVariable[] = "QUORVEL_GUIDE_SCREEN_WAIT_SECONDS";
 
 int FieldLayer::answer(int argc, char *argv[])
 {
+    const int screenshot = FieldWatch::screenshotCommand(argc, argv);
+    if (screenshot >= 0)
+        return screenshot;
     if (argc != 2 || std::strcmp(argv[1], "--screen-closed-until") != 0)
         return -1;
     const ScreenHours hours = ScreenHours::parse(qgetenv("QUORVEL_GUIDE_SCREEN_HOURS"));
@@ -47,8 +51,9 @@ int FieldLayer::screenWaitSecondsFrom(const QByteArray &value)
     return ok && seconds >= 5 && seconds <= 3600 ? seconds : -1;
 }
 
-FieldLayer::FieldLayer(QWidget *window)
-    : QObject(window)
+FieldLayer::FieldLayer(Basewidget *window)
+    : QObject(window),
+      watch(window)
 {
     const QByteArray wait = qgetenv(WaitVariable);
     int seconds = screenWaitSecondsFrom(wait);

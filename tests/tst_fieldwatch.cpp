@@ -1,0 +1,306 @@
+#include "field/fieldwatch.h"
+#include "field/picturestate.h"
+#include "field/screenserver.h"
+
+#include "shell/basewidget.h"
+#include "shell/idlereturn.h"
+
+#include "support/guidetest.h"
+#include "support/testpictures.h"
+#include "tools/guidepictures.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The field layer on a real window: visits counted through its signals and
+// written at exit, the metrics file, and the picture of the screen.
+class TestFieldWatch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void visitsAndMetrics();
+    void statisticsOff();
+
+    void picturesJudged_data();
+    void picturesJudged();
+
+    void pictureChangeReachesTheMetrics_data();
+    void pictureChangeReachesTheMetrics();
+
+    void terminatedGuideWritesItsCounts();
+
+    void screenshotMatchesTheWindow_data();
+    void screenshotMatchesTheWindow();
+
+private:
+    QTemporaryDir folder;
+};
+
+namespace {
+
+QString readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+} // namespace
+
+void TestFieldWatch::initTestCase()
+{
+    TestPictures::writeAll();
+    QVERIFY(folder.isValid());
+}
+
+void TestFieldWatch::init()
+{
+    qputenv("STATE_DIRECTORY", QFile::encodeName(folder.filePath(QStringLiteral("state"))));
+    qputenv("QUORVEL_GUIDE_METRICS_DIR", QFile::encodeName(folder.path()));
+    qputenv("QUORVEL_GUIDE_SOCKET", QFile::encodeName(folder.filePath(QStringLiteral("screen"))));
+    qunsetenv("QUORVEL_GUIDE_STATISTICS");
+}
+
+void TestFieldWatch::visitsAndMetrics()
+{
+    const QString metricsFile = folder.filePath(QLatin1String(GuideMetrics::FileName));
+    QFile::remove(metricsFile);
+    {
+        qputenv("QUORVEL_GUIDE_IDLE_SECONDS", "30");
+        Basewidget window;
+        qunsetenv("QUORVEL_GUIDE_IDLE_SECONDS");
+        FieldWatch field(&window);
+        IdleReturn *idle = window.idleReturn();
+        QVERIFY(idle);
+        idle->setClock(0);
+        QVERIFY(GuideTest::showHome(window));
+
+        // A visit that the return after inactivity ends, then one the home button ends.
+        window.sltOpenWidget(61);
+        idle->setClock(31000);
+        QTRY_COMPARE(GuideTest::shownPageId(window), HomePageId);
+        window.sltOpenWidget(62);
+        GuideTest::click(window, GuideTest::HomeButton);
+        QTRY_COMPARE(GuideTest::shownPageId(window), HomePageId);
+
+        field.sltMetrics();
+        QTRY_VERIFY(readAll(metricsFile).contains(QLatin1String("quorvel_guide_visits_total{ended=\"idle\"} 1")));
+        const QString metrics = readAll(metricsFile);
+        QVERIFY2(metrics.contains(QLatin1String("quorvel_guide_visits_total{ended=\"button\"} 1")),
+                 qPrintable(metrics));
+        QVERIFY2(metrics.contains(QLatin1String("quorvel_guide_page_views_total 6")), qPrintable(metrics));
+        QVERIFY(metrics.contains(QLatin1String("quorvel_guide_info{version=\"")));
+#ifdef PROMTOOL
+        QProcess promtool;
+        promtool.setStandardInputFile(metricsFile);
+        promtool.start(QStringLiteral(PROMTOOL), {QStringLiteral("check"), QStringLiteral("metrics")});
+        QVERIFY(promtool.waitForFinished(60000));
+        QVERIFY2(promtool.exitCode() == 0, promtool.readAllStandardError().constData());
+#endif
+    }
+    // Written on the way out, though no batch was due yet.
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+    db.setDatabaseName(folder.filePath(QStringLiteral("state/visits.sqlite")));
+    QVERIFY(db.open());
+    {
+        QSqlQuery query(QStringLiteral("SELECT end_page, ended_by FROM visits ORDER BY rowid"), db);
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toInt(), 61);
+        QCOMPARE(query.value(1).toInt(), 1);
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toInt(), 62);
+        QCOMPARE(query.value(1).toInt(), 0);
+        QVERIFY(!query.next());
+    }
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("check"));
+}
+
+// Off in /etc/default/quorvel-guide: no database, while the metrics still count.
+void TestFieldWatch::statisticsOff()
+{
+    QTemporaryDir state;
+    qputenv("STATE_DIRECTORY", QFile::encodeName(state.path()));
+    qputenv("QUORVEL_GUIDE_STATISTICS", "off");
+    const QString metricsFile = folder.filePath(QLatin1String(GuideMetrics::FileName));
+    QFile::remove(metricsFile);
+    {
+        Basewidget window;
+        FieldWatch field(&window);
+        QVERIFY(GuideTest::showHome(window));
+        window.sltOpenWidget(61);
+        GuideTest::click(window, GuideTest::HomeButton);
+        QTRY_COMPARE(GuideTest::shownPageId(window), HomePageId);
+        field.sltWrite();
+        field.sltMetrics();
+        QTRY_VERIFY(readAll(metricsFile).contains(QLatin1String("quorvel_guide_visits_total{ended=\"button\"} 1")));
+    }
+    QVERIFY(QDir(state.path()).entryList(QDir::Files).isEmpty());
+}
+
+void TestFieldWatch::picturesJudged_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content"); // empty: the file is removed
+    QTest::addColumn<int>("missing");
+    QTest::addColumn<int>("damaged");
+
+    QTest::newRow("the whole set") << QString() << QByteArray() << 0 << 0;
+    QTest::newRow("a page picture missing") << "/top.jpg" << QByteArray() << 1 << 0;
+    QTest::newRow("an icon missing") << "/home_page.png" << QByteArray() << 1 << 0;
+    QTest::newRow("a page picture that is no picture") << "/363ku.jpg" << QByteArray("<html>") << 0 << 1;
+    QTest::newRow("a page picture cut short") << "/home.jpg" << QByteArray("\xff\xd8\xff\xe0", 4) << 0 << 1;
+}
+
+void TestFieldWatch::picturesJudged()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(int, missing);
+    QFETCH(int, damaged);
+
+    QTemporaryDir set;
+    TestPictures::writeAll(set.path());
+    if (!name.isEmpty()) {
+        QFile file(set.path() + name);
+        if (content.isEmpty()) {
+            QVERIFY(file.remove());
+        } else {
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(content);
+        }
+    }
+    QStringList paths;
+    for (const QString &picture : GuidePictures::all())
+        paths << set.path() + picture;
+    const PictureState state = PictureState::judge(paths);
+    QCOMPARE(state.missing, missing);
+    QCOMPARE(state.damaged, damaged);
+    // Not installed by a package.
+    QVERIFY(state.package.isEmpty());
+}
+
+void TestFieldWatch::pictureChangeReachesTheMetrics_data()
+{
+    QTest::addColumn<bool>("remove");
+    QTest::addColumn<QString>("metric");
+
+    QTest::newRow("removed") << true << "quorvel_guide_pictures_missing 1";
+    QTest::newRow("damaged") << false << "quorvel_guide_pictures_damaged 1";
+}
+
+void TestFieldWatch::pictureChangeReachesTheMetrics()
+{
+    QFETCH(bool, remove);
+    QFETCH(QString, metric);
+
+    const QString metricsFile = folder.filePath(QLatin1String(GuideMetrics::FileName));
+    QFile::remove(metricsFile);
+    TestPictures::writeAll();
+    Basewidget window;
+    FieldWatch field(&window);
+    QVERIFY(GuideTest::showHome(window));
+    // Gathered and judged after the start, then written with the metrics.
+    QTRY_VERIFY_WITH_TIMEOUT(readAll(metricsFile).contains(QLatin1String("quorvel_guide_pictures_missing 0")), 30000);
+    QVERIFY(readAll(metricsFile).contains(QLatin1String("quorvel_guide_pictures_damaged 0")));
+
+    const QString path = TestPictures::path(QStringLiteral("/typeP.jpg"));
+    if (remove) {
+        QVERIFY(QFile::remove(path));
+    } else {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("not a picture");
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(readAll(metricsFile).contains(metric), 30000);
+    TestPictures::writeAll();
+}
+
+// The kiosk unit stops the guide with SIGTERM: what it counted since its last
+// write reaches the database on the way out.
+void TestFieldWatch::terminatedGuideWritesItsCounts()
+{
+    QTemporaryDir state;
+    QProcess guide;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("STATE_DIRECTORY"), state.path());
+    environment.insert(QStringLiteral("QUORVEL_GUIDE_METRICS_DIR"), state.path());
+    environment.insert(QStringLiteral("QUORVEL_GUIDE_SOCKET"), state.filePath(QStringLiteral("screen")));
+    guide.setProcessEnvironment(environment);
+    guide.start(QStringLiteral(QUORVEL_GUIDE_EXECUTABLE), QStringList());
+    QVERIFY(guide.waitForStarted());
+    // The start picture, then home: two pages, told by the metrics.
+    const QString metricsFile = state.filePath(QLatin1String(GuideMetrics::FileName));
+    QTRY_VERIFY_WITH_TIMEOUT(readAll(metricsFile).contains(QLatin1String("quorvel_guide_page_views_total 2")), 30000);
+    guide.terminate();
+    QVERIFY(guide.waitForFinished(10000));
+    QCOMPARE(guide.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(guide.exitCode(), 0);
+
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("terminated"));
+    db.setDatabaseName(state.filePath(QStringLiteral("visits.sqlite")));
+    QVERIFY(db.open());
+    {
+        QSqlQuery query(QStringLiteral("SELECT page, views FROM page_views ORDER BY page"), db);
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toInt(), int(StartPageId));
+        QCOMPARE(query.value(1).toInt(), 1);
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toInt(), int(HomePageId));
+        QCOMPARE(query.value(1).toInt(), 1);
+        QVERIFY(!query.next());
+    }
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("terminated"));
+}
+
+void TestFieldWatch::screenshotMatchesTheWindow_data()
+{
+    QTest::addColumn<int>("page");
+
+    QTest::newRow("home") << int(HomePageId);
+    QTest::newRow("a model") << 61;
+    QTest::newRow("a type") << 131;
+}
+
+void TestFieldWatch::screenshotMatchesTheWindow()
+{
+    QFETCH(int, page);
+
+    Basewidget window;
+    FieldWatch field(&window);
+    QVERIFY(field.screenServer()->isListening());
+    QVERIFY(GuideTest::showHome(window));
+    window.sltOpenWidget(page);
+    const QString shot = folder.filePath(QStringLiteral("screen.png"));
+    QFile::remove(shot);
+
+    // The command as run on the panel; this test's event loop serves it.
+    QProcess command;
+    command.start(QStringLiteral(QUORVEL_GUIDE_EXECUTABLE), {QStringLiteral("--screenshot"), shot});
+    QTRY_COMPARE_WITH_TIMEOUT(command.state(), QProcess::NotRunning, 30000);
+    QVERIFY2(command.exitCode() == 0, command.readAllStandardError().constData());
+
+    const QImage taken(shot);
+    const QImage shown = window.grab().toImage().convertToFormat(taken.format());
+    QCOMPARE(taken.size(), window.size() * window.devicePixelRatioF());
+    QVERIFY(taken == shown);
+    QCOMPARE(TestPictures::pictureOf(
+                 taken.pixelColor(TestPictures::CornerX, taken.height() - TestPictures::CornerFromBottom)),
+             TestPictures::shownPicture(&window));
+}
+
+QTEST_MAIN(TestFieldWatch)
+#include "tst_fieldwatch.moc"
