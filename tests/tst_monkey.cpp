@@ -5,6 +5,7 @@
 #include "measures/measures.h"
 #include "measures/processmemory.h"
 #include "support/guidetest.h"
+#include "support/patience.h"
 #include "support/testpictures.h"
 #include "support/touch.h"
 
@@ -536,7 +537,7 @@ void settle(const Basewidget &window, const RequestLog &log)
     do {
         QCoreApplication::processEvents();
     } while ((log.onTheWay > 0 || (!log.startEnded && GuideTest::pageClass(window) != "QuorvelTop"))
-             && waited.elapsed() < 5000);
+             && waited.elapsed() < Patience::Ms);
 }
 
 // What is wrong with the window now, or nothing.
@@ -648,7 +649,7 @@ void TestMonkey::randomActionsAlwaysShowTheLastRequestedPage()
     QElapsedTimer running;
     running.start();
     int onStartPage = 0;
-    while (!log.startEnded && running.elapsed() < 2 * qint64(TopWatcher::StartDelayMs)) {
+    while (!log.startEnded && running.elapsed() < Patience::Ms) {
         actAndCheck(onStart, QStringLiteral("on the start page"));
         if (QTest::currentTestFailed())
             return;

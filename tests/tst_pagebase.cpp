@@ -2,6 +2,7 @@
 #include "shell/cachedpicture.h"
 
 #include "support/guidetest.h"
+#include "support/patience.h"
 #include "support/testpictures.h"
 
 #include <QDateTime>
@@ -485,7 +486,7 @@ void TestPageBase::pictureFollowsTheFile()
     QTRY_VERIFY(paints.count > 0);
     WithoutOverride user;
     Q_UNUSED(user) // it acts by living, on Linux only
-    QTRY_COMPARE_WITH_TIMEOUT(renderWithoutBackground(page).pixel(500, 300), after, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(renderWithoutBackground(page).pixel(500, 300), after, Patience::Ms);
     QCOMPARE(renderWithoutBackground(page).pixel(500, 300), after);
 }
 

@@ -1,5 +1,6 @@
 #include "shell/pageid.h"
 
+#include "support/patience.h"
 #include "support/testpictures.h"
 #include "support/x11display.h"
 #include "tools/guidepictures.h"
@@ -75,7 +76,7 @@ void TestRealWindow::cleanup()
     // A failed walk leaves the guide running.
     if (guide.state() != QProcess::NotRunning) {
         guide.kill();
-        guide.waitForFinished(5000);
+        guide.waitForFinished(Patience::Ms);
     }
 }
 
@@ -164,11 +165,11 @@ void TestRealWindow::walk()
         environment.insert(QStringLiteral("QUORVEL_GUIDE_IDLE_SECONDS"), QString::fromLatin1(idleSetting));
     guide.setProcessEnvironment(environment);
     guide.start(folder.filePath(QStringLiteral("quorvel-guide")), QStringList());
-    QVERIFY(guide.waitForStarted(5000));
+    QVERIFY(guide.waitForStarted(Patience::Ms));
 
     X11Display x(xvfb.displayName());
     QVERIFY2(x.isUsable(), "no X server with XTest");
-    const unsigned long window = x.waitForWindow(Title, guide, 10000);
+    const unsigned long window = x.waitForWindow(Title, guide, Patience::Ms);
     // Read only on failure: the guide's stderr is checked at its end.
     if (!window)
         QFAIL(guide.readAllStandardError().constData());
@@ -176,8 +177,8 @@ void TestRealWindow::walk()
     QCOMPARE(frame.size(), QSize(1000, 600) * scale);
 
     QString failure;
-    QVERIFY2(waitForPage(x, frame, scale, StartPageId, 2000, &failure), qPrintable(failure));
-    QVERIFY2(waitForPage(x, frame, scale, HomePageId, 6000, &failure), qPrintable(failure));
+    QVERIFY2(waitForPage(x, frame, scale, StartPageId, Patience::Ms, &failure), qPrintable(failure));
+    QVERIFY2(waitForPage(x, frame, scale, HomePageId, Patience::Ms, &failure), qPrintable(failure));
     for (const Step &step : steps) {
         x.tap(frame.topLeft() + step.tap * scale);
         if (step.listRow > 0) {
@@ -187,7 +188,7 @@ void TestRealWindow::walk()
                 x.typeKey("Down");
             x.typeKey("Return");
         }
-        QVERIFY2(waitForPage(x, frame, scale, step.reached, 2000, &failure), qPrintable(failure));
+        QVERIFY2(waitForPage(x, frame, scale, step.reached, Patience::Ms, &failure), qPrintable(failure));
     }
     if (idleSeconds > 0) {
         // A pointer move part-way starts the time anew: without it, home would
@@ -208,12 +209,12 @@ void TestRealWindow::walk()
         QElapsedTimer sinceMove;
         sinceMove.start();
         QVERIFY2(holds(idleSeconds * 600), qPrintable(failure));
-        QVERIFY2(waitForPage(x, frame, scale, HomePageId, idleSeconds * 1000 + 5000, &failure), qPrintable(failure));
+        QVERIFY2(waitForPage(x, frame, scale, HomePageId, Patience::Ms, &failure), qPrintable(failure));
         QVERIFY2(sinceMove.elapsed() >= qint64(idleSeconds) * 1000, qPrintable(QString::number(sinceMove.elapsed())));
     }
 
     x.closeWindow(window);
-    QVERIFY(guide.waitForFinished(10000));
+    QVERIFY(guide.waitForFinished(Patience::Ms));
     const QString errors = QString::fromLocal8Bit(guide.readAllStandardError());
     QVERIFY2(guide.exitStatus() == QProcess::NormalExit && guide.exitCode() == 0,
              qPrintable(QStringLiteral("exit code %1:\n%2").arg(guide.exitCode()).arg(errors)));

@@ -5,6 +5,8 @@
 #include "tools/guidepictures.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QWidget>
 
@@ -51,10 +53,28 @@ void writeAll(const QString &folder)
 
 void write(const QString &name, const QString &folder)
 {
+    const QString path = folder + name;
+    // A test stopped half-way (killed, or crashed) can leave a hostile thing
+    // it planted in a picture's place: a FIFO would hold the next run's save
+    // for ever, a link would write through to its target, a folder or a file
+    // without permissions would fail it. Whatever is there that is not a
+    // plain file goes first; a plain file is written in place, as before.
+    const QFileInfo there(path);
+    if (there.isSymLink() || (there.exists() && !there.isFile()) || there.isDir()) {
+        if (there.isDir() && !there.isSymLink())
+            QDir(path).removeRecursively();
+        else
+            QFile::remove(path);
+    } else if (there.exists()
+               && (!there.permissions().testFlag(QFileDevice::ReadOwner)
+                   || !there.permissions().testFlag(QFileDevice::WriteOwner))) {
+        QFile::setPermissions(
+            path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    }
     // Icons smaller than their box, which the guide shows at their own size.
     QImage image(GuidePictures::isIcon(name) ? QSize(40, 40) : PageSize, QImage::Format_RGB32);
     image.fill(colourOf(name));
-    image.save(folder + name, nullptr, 95);
+    image.save(path, nullptr, 95);
 }
 
 QString shownPicture(QWidget *window)
