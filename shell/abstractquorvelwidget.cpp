@@ -1,12 +1,9 @@
 #include "abstractquorvelwidget.h"
 
-#include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <QTimer>
 
 namespace {
 
@@ -45,6 +42,7 @@ AbstractQuorvelWidget::AbstractQuorvelWidget()
     connect(btnPrevious, SIGNAL(pressed()), this, SLOT(sltBtnPreviousPressed()));
     connect(btnNext, SIGNAL(pressed()), this, SLOT(sltBtnNextPressed()));
     connect(btnHome, SIGNAL(pressed()), this, SLOT(sltBtnHomePressed()));
+    connect(&background, SIGNAL(sigChanged()), this, SLOT(update()));
 }
 
 AbstractQuorvelWidget::~AbstractQuorvelWidget()
@@ -111,33 +109,14 @@ void AbstractQuorvelWidget::paintEvent(QPaintEvent *)
     const QImage picture = background.picture(picturePath, pixels);
     if (!picture.isNull())
         painter.drawImage(rect(), picture);
-    // A file still being written is looked at again once it has settled.
-    if (background.settling())
-        QTimer::singleShot(CachedPicture::SettleMs, this, SLOT(update()));
 }
 
 void AbstractQuorvelWidget::showEvent(QShowEvent *)
 {
-    if (picturePath.isEmpty() || pictureWatcher)
-        return;
-    pictureWatcher = new QFileSystemWatcher(this);
-    connect(pictureWatcher, SIGNAL(fileChanged(QString)), this, SLOT(sltPictureChanged()));
-    connect(pictureWatcher, SIGNAL(directoryChanged(QString)), this, SLOT(sltPictureChanged()));
-    pictureWatcher->addPath(QFileInfo(picturePath).absolutePath());
-    if (QFileInfo::exists(picturePath))
-        pictureWatcher->addPath(picturePath);
+    background.watch(picturePath);
 }
 
 void AbstractQuorvelWidget::hideEvent(QHideEvent *)
 {
-    delete pictureWatcher;
-    pictureWatcher = nullptr;
-}
-
-void AbstractQuorvelWidget::sltPictureChanged()
-{
-    // A file replaced by rename or removed drops out of the watch.
-    if (pictureWatcher && !pictureWatcher->files().contains(picturePath) && QFileInfo::exists(picturePath))
-        pictureWatcher->addPath(picturePath);
-    update();
+    background.unwatch();
 }

@@ -10,7 +10,6 @@
 #include <QWidget>
 
 QT_BEGIN_NAMESPACE
-class QFileSystemWatcher;
 class QPushButton;
 QT_END_NAMESPACE
 
@@ -62,15 +61,10 @@ protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
-private slots:
-    void sltPictureChanged();
-
 private:
-    CachedPicture background;
-    // While the page shows, its picture file and folder (a replacement by
-    // rename changes only the folder) are watched, so that a picture changed
-    // while nobody presses still shows.
-    QFileSystemWatcher *pictureWatcher = nullptr;
+    // The picture, and while the page shows, the watch on its file: a
+    // picture changed while nobody presses still shows once it has settled.
+    CachedPicture background{this};
 };
 
 #endif

@@ -3,17 +3,11 @@
 #include "picturefile.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QLoggingCategory>
 
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
+#include <limits>
 
 namespace {
 
@@ -28,9 +22,29 @@ qint64 systemClock()
     return QDateTime::currentMSecsSinceEpoch() * 1000000;
 }
 
+// Multiplies without overflow, held at the ends of qint64.
+qint64 saturatedTimes(qint64 value, qint64 factor)
+{
+    constexpr qint64 Max = std::numeric_limits<qint64>::max();
+    if (value > Max / factor)
+        return Max;
+    if (value < -(Max / factor))
+        return -Max;
+    return value * factor;
+}
+
 } // namespace
 
 qint64 (*CachedPicture::clock)() = systemClock;
+
+CachedPicture::CachedPicture(QObject *parent)
+    : QObject(parent)
+{
+    settleTimer.setSingleShot(true);
+    // A coarse timer may come up to 5% early, the file still settling.
+    settleTimer.setTimerType(Qt::PreciseTimer);
+    connect(&settleTimer, SIGNAL(timeout()), this, SIGNAL(sigChanged()));
+}
 
 bool CachedPicture::Stamp::operator==(const Stamp &other) const
 {
@@ -38,73 +52,102 @@ bool CachedPicture::Stamp::operator==(const Stamp &other) const
         && modifiedNs == other.modifiedNs && changedNs == other.changedNs;
 }
 
-CachedPicture::Stamp CachedPicture::stampOf(const QString &path)
+qint64 CachedPicture::nsSince1970(qint64 ticksSince1601)
 {
-    Stamp stamp;
-#ifdef Q_OS_UNIX
-    struct stat status;
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
-        return stamp;
-    stamp.exists = true;
-    stamp.bytes = status.st_size;
-    stamp.inode = status.st_ino;
-    stamp.device = status.st_dev;
-    stamp.modifiedNs = qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
-    stamp.changedNs = qint64(status.st_ctim.tv_sec) * 1000000000 + status.st_ctim.tv_nsec;
-#elif defined(Q_OS_WIN)
-    // As inode and ctime on Unix: the file index and the change time, which
-    // a copy that keeps its source's time or an overwrite in place still moves.
-    const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
-                                    FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return stamp;
-    BY_HANDLE_FILE_INFORMATION identity{};
-    FILE_BASIC_INFO times{};
-    const bool known = GetFileInformationByHandle(file, &identity)
-        && GetFileInformationByHandleEx(file, FileBasicInfo, &times, sizeof times);
-    CloseHandle(file);
-    if (!known)
-        return stamp;
-    // Windows counts 100 ns from 1601; the settling window compares with
-    // Unix time.
+    if (ticksSince1601 <= 0)
+        return 0;
+    // Windows counts 100 ns from 1601. Both are positive: no overflow here.
     constexpr qint64 From1601 = Q_INT64_C(11644473600) * 10000000;
-    stamp.exists = true;
-    stamp.bytes = (qint64(identity.nFileSizeHigh) << 32) | identity.nFileSizeLow;
-    stamp.inode = (quint64(identity.nFileIndexHigh) << 32) | identity.nFileIndexLow;
-    stamp.device = identity.dwVolumeSerialNumber;
-    stamp.modifiedNs = (times.LastWriteTime.QuadPart - From1601) * 100;
-    stamp.changedNs = (times.ChangeTime.QuadPart - From1601) * 100;
-#else
-    const QFileInfo info(path);
-    if (!info.exists())
-        return stamp;
-    stamp.exists = true;
-    stamp.bytes = info.size();
-    stamp.modifiedNs = info.lastModified().toMSecsSinceEpoch() * 1000000;
-#endif
-    return stamp;
+    return saturatedTimes(ticksSince1601 - From1601, 100);
+}
+
+qint64 CachedPicture::nsSince1970(qint64 seconds, qint64 nanoseconds)
+{
+    const qint64 ns = saturatedTimes(seconds, 1000000000);
+    if (qAbs(ns) == std::numeric_limits<qint64>::max())
+        return ns;
+    return ns + nanoseconds;
+}
+
+int CachedPicture::unsettledMs(const Stamp &stamp, qint64 at)
+{
+    if (!stamp.exists)
+        return 0;
+    // Compared without subtracting the file's times, which may be anything.
+    qint64 left = 0;
+    for (const qint64 time : {stamp.modifiedNs, stamp.changedNs}) {
+        if (time > at - UnsettledNs && time < at + UnsettledNs)
+            left = qMax(left, time + UnsettledNs - at);
+    }
+    // Rounded up, and a tick more: a look a moment early would find the
+    // file settling still.
+    return left > 0 ? int(left / 1000000) + 2 : 0;
+}
+
+bool CachedPicture::settled(const QString &path)
+{
+    return unsettledMs(stampOf(path), clock()) == 0;
 }
 
 QImage CachedPicture::picture(const QString &newPath, QSize newSize)
 {
     const Stamp now = stampOf(newPath);
-    if (trusted && newPath == path && newSize == size && now == stamp)
+    const bool same = newPath == path && newSize == size;
+    if (trusted && same && now == stamp)
         return image;
-    const qint64 at = clock();
-    const bool settled = qAbs(at - now.modifiedNs) >= UnsettledNs && qAbs(at - now.changedNs) >= UnsettledNs;
-    // A replacement being written: the picture shown stays until it settles.
-    if (!settled && now.exists && !(now == stamp) && !image.isNull() && newPath == path && newSize == size) {
+    const int waitMs = unsettledMs(now, clock());
+    if (waitMs > 0) {
+        // A file being written: what was shown of it stays, and nothing is
+        // decoded until it has settled; one look then.
         trusted = false;
+        if (!settleTimer.isActive())
+            settleTimer.start(qMin(waitMs, SettleMs));
+        if (same)
+            return image;
+        path = newPath;
+        size = newSize;
+        stamp = Stamp();
+        image = QImage();
         return image;
     }
     path = newPath;
     size = newSize;
     stamp = now;
-    trusted = settled;
+    trusted = true;
     // The old picture goes before the new one is decoded: only one is held.
     image = QImage();
     image = readPicture(path, size);
     qCDebug(pictureDecodes) << path << size;
     return image;
+}
+
+void CachedPicture::watch(const QString &newPath)
+{
+    if (watcher && watched == newPath)
+        return;
+    unwatch();
+    if (newPath.isEmpty())
+        return;
+    watched = newPath;
+    watcher = new QFileSystemWatcher(this);
+    connect(watcher, SIGNAL(fileChanged(QString)), this, SLOT(sltPictureChanged()));
+    connect(watcher, SIGNAL(directoryChanged(QString)), this, SLOT(sltPictureChanged()));
+    watcher->addPath(QFileInfo(watched).absolutePath());
+    if (QFileInfo::exists(watched))
+        watcher->addPath(watched);
+}
+
+void CachedPicture::unwatch()
+{
+    delete watcher;
+    watcher = nullptr;
+    watched.clear();
+}
+
+void CachedPicture::sltPictureChanged()
+{
+    // A file replaced by rename or removed drops out of the watch.
+    if (watcher && !watcher->files().contains(watched) && QFileInfo::exists(watched))
+        watcher->addPath(watched);
+    emit sigChanged();
 }

@@ -6,6 +6,7 @@
 #include "shell/basewidget.h"
 
 #include "support/guidetest.h"
+#include "support/patience.h"
 #include "support/testpictures.h"
 
 #include <QDir>
@@ -460,7 +461,7 @@ void TestField::guideAtClosing()
         environment.insert(QStringLiteral("QUORVEL_GUIDE_SCREEN_HOURS"), hours);
     guide.setProcessEnvironment(environment);
     guide.start(QStringLiteral(QUORVEL_GUIDE_EXECUTABLE), arguments);
-    QVERIFY(guide.waitForFinished(30000));
+    QVERIFY(guide.waitForFinished(Patience::Ms));
     QCOMPARE(guide.exitStatus(), QProcess::NormalExit);
     QCOMPARE(guide.exitCode(), exitCode);
     const QString output = QString::fromLocal8Bit(guide.readAllStandardOutput());
@@ -521,7 +522,7 @@ void TestField::hoursScript()
     QProcess script;
     script.setProcessEnvironment(environment);
     script.start(QStringLiteral(QUORVEL_HOURS_SCRIPT), {QStringLiteral("quorvel-guide-kiosk.service")});
-    QVERIFY(script.waitForFinished(30000));
+    QVERIFY(script.waitForFinished(Patience::Ms));
     QCOMPARE(script.exitStatus(), QProcess::NormalExit);
     QVERIFY2(script.exitCode() == exitCode, script.readAllStandardError().constData());
     QVERIFY(blankFile.open(QIODevice::ReadOnly));

@@ -6,6 +6,7 @@
 #include "shell/idlereturn.h"
 
 #include "support/guidetest.h"
+#include "support/patience.h"
 #include "support/testpictures.h"
 #include "tools/guidepictures.h"
 
@@ -104,7 +105,7 @@ void TestFieldWatch::visitsAndMetrics()
         QProcess promtool;
         promtool.setStandardInputFile(metricsFile);
         promtool.start(QStringLiteral(PROMTOOL), {QStringLiteral("check"), QStringLiteral("metrics")});
-        QVERIFY(promtool.waitForFinished(60000));
+        QVERIFY(promtool.waitForFinished(Patience::Ms));
         QVERIFY2(promtool.exitCode() == 0, promtool.readAllStandardError().constData());
 #endif
     }
@@ -212,7 +213,8 @@ void TestFieldWatch::pictureChangeReachesTheMetrics()
     FieldWatch field(&window);
     QVERIFY(GuideTest::showHome(window));
     // Gathered and judged after the start, then written with the metrics.
-    QTRY_VERIFY_WITH_TIMEOUT(readAll(metricsFile).contains(QLatin1String("quorvel_guide_pictures_missing 0")), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(readAll(metricsFile).contains(QLatin1String("quorvel_guide_pictures_missing 0")),
+                             Patience::Ms);
     QVERIFY(readAll(metricsFile).contains(QLatin1String("quorvel_guide_pictures_damaged 0")));
 
     const QString path = TestPictures::path(QStringLiteral("/typeP.jpg"));
@@ -223,7 +225,7 @@ void TestFieldWatch::pictureChangeReachesTheMetrics()
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write("not a picture");
     }
-    QTRY_VERIFY_WITH_TIMEOUT(readAll(metricsFile).contains(metric), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(readAll(metricsFile).contains(metric), Patience::Ms);
     TestPictures::writeAll();
 }
 
@@ -242,9 +244,10 @@ void TestFieldWatch::terminatedGuideWritesItsCounts()
     QVERIFY(guide.waitForStarted());
     // The start picture, then home: two pages, told by the metrics.
     const QString metricsFile = state.filePath(QLatin1String(GuideMetrics::FileName));
-    QTRY_VERIFY_WITH_TIMEOUT(readAll(metricsFile).contains(QLatin1String("quorvel_guide_page_views_total 2")), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(readAll(metricsFile).contains(QLatin1String("quorvel_guide_page_views_total 2")),
+                             Patience::Ms);
     guide.terminate();
-    QVERIFY(guide.waitForFinished(10000));
+    QVERIFY(guide.waitForFinished(Patience::Ms));
     QCOMPARE(guide.exitStatus(), QProcess::NormalExit);
     QCOMPARE(guide.exitCode(), 0);
 
@@ -290,7 +293,7 @@ void TestFieldWatch::screenshotMatchesTheWindow()
     // The command as run on the panel; this test's event loop serves it.
     QProcess command;
     command.start(QStringLiteral(QUORVEL_GUIDE_EXECUTABLE), {QStringLiteral("--screenshot"), shot});
-    QTRY_COMPARE_WITH_TIMEOUT(command.state(), QProcess::NotRunning, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(command.state(), QProcess::NotRunning, Patience::Ms);
     QVERIFY2(command.exitCode() == 0, command.readAllStandardError().constData());
 
     const QImage taken(shot);

@@ -1,3 +1,4 @@
+#include "support/patience.h"
 #include "support/x11display.h"
 
 #include <QDir>
@@ -46,7 +47,7 @@ void TestInstalled::initTestCase()
         install.start(
             QStringLiteral(CMAKE_COMMAND),
             {QStringLiteral("--install"), QStringLiteral(QUORVEL_BUILD_DIR), QStringLiteral("--prefix"), prefix});
-        QVERIFY(install.waitForFinished(60000));
+        QVERIFY(install.waitForFinished(Patience::Ms));
         QVERIFY2(install.exitCode() == 0, install.readAll().constData());
     }
     prefix = QDir::cleanPath(prefix);
@@ -72,7 +73,7 @@ void TestInstalled::picturesPassTheirCheck()
     QProcess check;
     check.start(prefix + QStringLiteral("/bin/guide-pictures"),
                 {QStringLiteral("check"), prefix + QStringLiteral("/app")});
-    QVERIFY(check.waitForFinished(60000));
+    QVERIFY(check.waitForFinished(Patience::Ms));
     const QByteArray report = check.readAllStandardOutput();
     QVERIFY2(check.exitStatus() == QProcess::NormalExit && check.exitCode() == 0, report.constData());
     QVERIFY2(report.contains("73 pictures: 73 ok"), report.constData());
@@ -88,32 +89,37 @@ void TestInstalled::startsThroughItsLinkAndReachesHome()
     // From elsewhere, so that only the link leads to the pictures.
     guide.setWorkingDirectory(QDir::tempPath());
     guide.start(guideLink, QStringList());
-    QVERIFY(guide.waitForStarted(5000));
+    QVERIFY(guide.waitForStarted(Patience::Ms));
 
     X11Display x(xvfb.displayName());
     QVERIFY2(x.isUsable(), "no X server with XTest");
-    const unsigned long window = x.waitForWindow(QStringLiteral("Varnholt Crop."), guide, 10000);
+    const unsigned long window = x.waitForWindow(QStringLiteral("Varnholt Crop."), guide, Patience::Ms);
     QVERIFY2(window, guide.readAllStandardError().constData());
     const QRect frame = x.geometry(window);
     QCOMPARE(frame.size(), QSize(1000, 600));
 
-    QTRY_VERIFY_WITH_TIMEOUT(distanceFromPicture(x.grab(frame), prefix + QStringLiteral("/app/top.jpg")) < 8, 2000);
-    QTRY_VERIFY_WITH_TIMEOUT(distanceFromPicture(x.grab(frame), prefix + QStringLiteral("/app/home.jpg")) < 8, 6000);
+    QTRY_VERIFY_WITH_TIMEOUT(distanceFromPicture(x.grab(frame), prefix + QStringLiteral("/app/top.jpg")) < 8,
+                             Patience::Ms);
+    QTRY_VERIFY_WITH_TIMEOUT(distanceFromPicture(x.grab(frame), prefix + QStringLiteral("/app/home.jpg")) < 8,
+                             Patience::Ms);
     // And on to the question, by a press on its hot-spot.
     x.tap(frame.topLeft() + QPoint(265, 456));
-    QTRY_VERIFY_WITH_TIMEOUT(distanceFromPicture(x.grab(frame), prefix + QStringLiteral("/app/page1.jpg")) < 8, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(distanceFromPicture(x.grab(frame), prefix + QStringLiteral("/app/page1.jpg")) < 8,
+                             Patience::Ms);
     // Home again, and the model list's sixth row, 363KU.
     x.tap(frame.topLeft() + QPoint(975, 25));
-    QTRY_VERIFY_WITH_TIMEOUT(distanceFromPicture(x.grab(frame), prefix + QStringLiteral("/app/home.jpg")) < 8, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(distanceFromPicture(x.grab(frame), prefix + QStringLiteral("/app/home.jpg")) < 8,
+                             Patience::Ms);
     x.tap(frame.topLeft() + QPoint(711, 125));
     QTRY_VERIFY(x.viewableWindows() > 1);
     for (int row = 0; row < 5; ++row)
         x.typeKey("Down");
     x.typeKey("Return");
-    QTRY_VERIFY_WITH_TIMEOUT(distanceFromPicture(x.grab(frame), prefix + QStringLiteral("/app/363ku.jpg")) < 8, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(distanceFromPicture(x.grab(frame), prefix + QStringLiteral("/app/363ku.jpg")) < 8,
+                             Patience::Ms);
 
     x.closeWindow(window);
-    QVERIFY(guide.waitForFinished(10000));
+    QVERIFY(guide.waitForFinished(Patience::Ms));
     QCOMPARE(guide.exitStatus(), QProcess::NormalExit);
     QCOMPARE(guide.exitCode(), 0);
     // The list's one debug line, naming the row chosen.

@@ -1,5 +1,6 @@
 #include "tools/guidepictures.h"
 
+#include "support/patience.h"
 #include "support/testpictures.h"
 #include "support/x11display.h"
 
@@ -301,14 +302,14 @@ void TestPackages::sitePackageReplacesDemoUnderARunningGuide()
     QProcess guide;
     guide.setProcessEnvironment(xvfb.environment());
     guide.start(QStringLiteral("/usr/bin/quorvel-guide"), QStringList());
-    QVERIFY(guide.waitForStarted(5000));
+    QVERIFY(guide.waitForStarted(Patience::Ms));
     X11Display x(xvfb.displayName());
     QVERIFY2(x.isUsable(), "no X server with XTest");
-    const unsigned long window = x.waitForWindow(QStringLiteral("Varnholt Crop."), guide, 10000);
+    const unsigned long window = x.waitForWindow(QStringLiteral("Varnholt Crop."), guide, Patience::Ms);
     QVERIFY(window);
     const QRect frame = x.geometry(window);
     const QByteArray demoHome = contents(App + QStringLiteral("/home.jpg"));
-    QTRY_VERIFY_WITH_TIMEOUT(distanceFromPicture(x.grab(frame), App + QStringLiteral("/home.jpg")) < 8, 8000);
+    QTRY_VERIFY_WITH_TIMEOUT(distanceFromPicture(x.grab(frame), App + QStringLiteral("/home.jpg")) < 8, Patience::Ms);
 
     // A reader in the middle of the old home picture, and a watch on the folder.
     QFile reader(App + QStringLiteral("/home.jpg"));
@@ -337,9 +338,9 @@ void TestPackages::sitePackageReplacesDemoUnderARunningGuide()
 
     // The running guide shows the site's pictures at its next paint.
     x.tap(frame.topLeft() + QPoint(265, 456));
-    QTRY_VERIFY_WITH_TIMEOUT(distanceFromPicture(x.grab(frame), site + QStringLiteral("/page1.jpg")) < 8, 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(distanceFromPicture(x.grab(frame), site + QStringLiteral("/page1.jpg")) < 8, Patience::Ms);
     x.closeWindow(window);
-    QVERIFY(guide.waitForFinished(10000));
+    QVERIFY(guide.waitForFinished(Patience::Ms));
     QCOMPARE(guide.exitCode(), 0);
 }
 

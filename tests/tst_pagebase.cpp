@@ -2,6 +2,7 @@
 #include "shell/cachedpicture.h"
 
 #include "support/guidetest.h"
+#include "support/patience.h"
 #include "support/testpictures.h"
 
 #include <QDateTime>
@@ -12,8 +13,10 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
+#include <limits>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -50,6 +53,10 @@ private slots:
     void pictureFollowsTheFile();
     void unchangedFileIsDecodedOnce_data();
     void unchangedFileIsDecodedOnce();
+    void settlingFileIsTimedOnceAndDecodedOnce_data();
+    void settlingFileIsTimedOnceAndDecodedOnce();
+    void fileTimesStayInRange_data();
+    void fileTimesStayInRange();
     void stripesKeepTheirContrastAtRatioTwo();
 };
 
@@ -197,6 +204,22 @@ struct RemovedAtEnd
     }
 };
 
+// A picture of a test's own, none there at first, and the file its
+// replacement is written to first; both gone at the end.
+struct PictureFiles
+{
+    explicit PictureFiles(const QString &stem)
+        : path(TestPictures::path(stem + QStringLiteral(".png"))),
+          next(TestPictures::path(stem + QStringLiteral("-next.png")))
+    {
+        QFile::remove(path);
+    }
+    const QString path;
+    const QString next;
+    const RemovedAtEnd removed{path};
+    const RemovedAtEnd removedNext{next};
+};
+
 enum Change { RewrittenSameSize, ReplacedByRename, Deleted, Appears, MadeUnreadable, MadeReadable, WrittenInHalves };
 
 // Counts the paints that reach a widget, whoever asked for them.
@@ -212,6 +235,34 @@ protected:
         count += event->type() == QEvent::Paint;
         return false;
     }
+};
+
+// Counts the timer events of the page's own timers, and of the single-shot
+// timers that Qt makes for anyone, from its creation on.
+class TimerEvents : public QObject
+{
+public:
+    explicit TimerEvents(QWidget *page)
+        : page(page)
+    {
+        qApp->installEventFilter(this);
+    }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Timer)
+            return false;
+        bool ours = qstrcmp(watched->metaObject()->className(), "QSingleShotTimer") == 0;
+        for (QObject *object = watched; object && !ours; object = object->parent())
+            ours = object == page;
+        count += ours;
+        return false;
+    }
+
+private:
+    QWidget *page = nullptr;
 };
 
 } // namespace
@@ -353,6 +404,8 @@ void TestPageBase::pictureFillsThePage()
     AbstractQuorvelWidget page;
     page.setGeometry(0, 0, 1000, 600);
     page.setPicturePath(pictureFile("/fill.png"));
+    // Just written: a second on, it has settled and shows.
+    const ASecondLater settled;
     const QImage painted = renderWithoutBackground(page);
     for (const QPoint corner : {QPoint(0, 599), QPoint(999, 599), QPoint(0, 60), QPoint(500, 300)})
         QCOMPARE(painted.pixel(corner), QColor(Qt::blue).rgb());
@@ -401,10 +454,9 @@ void TestPageBase::pictureFollowsTheFile()
     QFETCH(QRgb, before);
     QFETCH(QRgb, after);
 
-    const QString path = TestPictures::path(QStringLiteral("/follow.png"));
-    const QString next = TestPictures::path(QStringLiteral("/follow-next.png"));
-    QFile::remove(path);
-    const RemovedAtEnd removed{path};
+    const PictureFiles files(QStringLiteral("/follow"));
+    const QString &path = files.path;
+    const QString &next = files.next;
     if (change != Appears) {
         QVERIFY(writeFlat(path, Qt::red));
         QVERIFY(setAge(path, 3600));
@@ -485,7 +537,7 @@ void TestPageBase::pictureFollowsTheFile()
     QTRY_VERIFY(paints.count > 0);
     WithoutOverride user;
     Q_UNUSED(user) // it acts by living, on Linux only
-    QTRY_COMPARE_WITH_TIMEOUT(renderWithoutBackground(page).pixel(500, 300), after, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(renderWithoutBackground(page).pixel(500, 300), after, Patience::Ms);
     QCOMPARE(renderWithoutBackground(page).pixel(500, 300), after);
 }
 
@@ -497,10 +549,10 @@ void TestPageBase::unchangedFileIsDecodedOnce_data()
 
     QTest::newRow("an hour old") << 3600 << true << 1;
     QTest::newRow("an hour ahead") << -3600 << true << 1;
-    // Written within the file system's clock tick, it could change again
-    // without its times moving.
-    QTest::newRow("just written") << 0 << false << 3;
-    QTest::newRow("an hour old, just changed") << 3600 << false << 3;
+    // Written within the last second, it may still be being written: not
+    // decoded, in part, at every paint, but once it has settled.
+    QTest::newRow("just written") << 0 << false << 0;
+    QTest::newRow("an hour old, just changed") << 3600 << false << 0;
 }
 
 void TestPageBase::unchangedFileIsDecodedOnce()
@@ -516,13 +568,134 @@ void TestPageBase::unchangedFileIsDecodedOnce()
     QScopedPointer<ASecondLater> later(settled ? new ASecondLater : nullptr);
     const DecodeCount count;
     CachedPicture cached;
-    for (int paint = 0; paint < 3; ++paint)
-        QCOMPARE(cached.picture(path, QSize(1000, 600)).pixel(500, 300), QColor(Qt::green).rgb());
+    for (int paint = 0; paint < 3; ++paint) {
+        const QImage picture = cached.picture(path, QSize(1000, 600));
+        if (settled)
+            QCOMPARE(picture.pixel(500, 300), QColor(Qt::green).rgb());
+        else
+            QVERIFY(picture.isNull());
+    }
     QCOMPARE(count.decodes(), decodes);
+    if (!settled)
+        return;
 
     // Another size is another decode.
     QCOMPARE(cached.picture(path, QSize(2000, 1200)).size(), QSize(2000, 1200));
     QCOMPARE(count.decodes(), decodes + 1);
+}
+
+void TestPageBase::settlingFileIsTimedOnceAndDecodedOnce_data()
+{
+    QTest::addColumn<bool>("shownBefore"); // an old picture on show while the new one settles
+    QTest::addColumn<int>("looks"); // at most: the timer's events
+
+    QTest::newRow("rewritten in place") << true << 1;
+    // The second half may come after the one look was set for the first, in
+    // a later tick of the file system's clock: then one look more.
+    QTest::newRow("appears in two halves") << false << 2;
+}
+
+// However often the page paints while its file settles, one timer waits for
+// the settling, and the file is decoded once, when it has settled: never a
+// half-written file, in part, at every paint.
+void TestPageBase::settlingFileIsTimedOnceAndDecodedOnce()
+{
+    QFETCH(bool, shownBefore);
+    QFETCH(int, looks);
+
+    const PictureFiles files(QStringLiteral("/settling"));
+    const QString &path = files.path;
+    const QString &next = files.next;
+    AbstractQuorvelWidget page;
+    page.setGeometry(0, 0, 1000, 600);
+    page.setPicturePath(path);
+    if (shownBefore) {
+        QVERIFY(writeFlat(path, Qt::red));
+        QVERIFY(setAge(path, 3600));
+        {
+            const ASecondLater settled;
+            QCOMPARE(renderWithoutBackground(page).pixel(500, 300), QColor(Qt::red).rgb());
+        }
+        const QString probe = TestPictures::path(QStringLiteral("/settling-tick"));
+        const RemovedAtEnd removedProbe{probe};
+        QTRY_VERIFY(inALaterTick(path, probe));
+    }
+    QVERIFY(showAsWindow(page));
+    QVERIFY(writeFlat(next, Qt::blue));
+    QFile replacement(next);
+    QVERIFY(replacement.open(QIODevice::ReadOnly));
+    const QByteArray bytes = replacement.readAll();
+
+    const TimerEvents timers(&page);
+    const DecodeCount count;
+    constexpr int Paints = 10;
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    const qint64 first = shownBefore ? bytes.size() : bytes.size() / 2;
+    QCOMPARE(file.write(bytes.left(first)), first);
+    QVERIFY(file.flush());
+    for (int paint = 0; paint < Paints; ++paint) {
+        page.repaint();
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(count.decodes(), 0);
+    if (!shownBefore) {
+        QCOMPARE(file.write(bytes.mid(first)), bytes.size() - first);
+        QVERIFY(file.flush());
+        for (int paint = 0; paint < Paints; ++paint) {
+            page.repaint();
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(count.decodes(), 0);
+    }
+    file.close();
+
+    // The file shows by itself once settled; a timer of the settling's own
+    // length, started after the last paint, comes after any that a paint
+    // started.
+    QTRY_COMPARE_WITH_TIMEOUT(renderWithoutBackground(page).pixel(500, 300), QColor(Qt::blue).rgb(), Patience::Ms);
+    bool last = false;
+    QTimer marker; // not the page's, and not counted
+    marker.setSingleShot(true);
+    connect(&marker, &QTimer::timeout, [&last] { last = true; });
+    marker.start(CachedPicture::SettleMs);
+    QTRY_VERIFY_WITH_TIMEOUT(last, Patience::Ms);
+    QVERIFY2(timers.count >= 1 && timers.count <= looks, qPrintable(QString::number(timers.count)));
+    QCOMPARE(count.decodes(), 1);
+}
+
+void TestPageBase::fileTimesStayInRange_data()
+{
+    QTest::addColumn<bool>("windows"); // 100 ns since 1601, else seconds and nanoseconds since 1970
+    QTest::addColumn<qint64>("value");
+    QTest::addColumn<qint64>("nanoseconds"); // of the second, on Unix
+    QTest::addColumn<qint64>("expected");
+
+    constexpr qint64 Max = std::numeric_limits<qint64>::max();
+    constexpr qint64 From1601 = Q_INT64_C(11644473600) * 10000000;
+    // A file system that keeps no such time gives 0: long ago, settled.
+    QTest::newRow("Windows, zero") << true << qint64(0) << qint64(0) << qint64(0);
+    QTest::newRow("Windows, negative") << true << qint64(-5) << qint64(0) << qint64(0);
+    QTest::newRow("Windows, 1970") << true << From1601 << qint64(0) << qint64(0);
+    QTest::newRow("Windows, a tick after 1970") << true << From1601 + 1 << qint64(0) << qint64(100);
+    QTest::newRow("Windows, 2026") << true << From1601 + Q_INT64_C(17650000000000000) << qint64(0)
+                                   << Q_INT64_C(1765000000000000000);
+    QTest::newRow("Windows, the largest time") << true << Max << qint64(0) << Max;
+    QTest::newRow("Unix, 2026") << false << Q_INT64_C(1765000000) << qint64(5) << Q_INT64_C(1765000000000000005);
+    QTest::newRow("Unix, before 1970") << false << qint64(-10) << qint64(0) << Q_INT64_C(-10000000000);
+    QTest::newRow("Unix, year 5000 and more") << false << Q_INT64_C(100000000000) << qint64(0) << Max;
+    QTest::newRow("Unix, long before") << false << -Q_INT64_C(100000000000) << qint64(0) << -Max;
+}
+
+// A file's times, whatever they are, become nanoseconds without overflow.
+void TestPageBase::fileTimesStayInRange()
+{
+    QFETCH(bool, windows);
+    QFETCH(qint64, value);
+    QFETCH(qint64, nanoseconds);
+    QFETCH(qint64, expected);
+
+    QCOMPARE(windows ? CachedPicture::nsSince1970(value) : CachedPicture::nsSince1970(value, nanoseconds), expected);
 }
 
 void TestPageBase::stripesKeepTheirContrastAtRatioTwo()
@@ -538,6 +711,7 @@ void TestPageBase::stripesKeepTheirContrastAtRatioTwo()
     AbstractQuorvelWidget page;
     page.setGeometry(0, 0, 1000, 600);
     page.setPicturePath(pictureFile("/stripes.png"));
+    const ASecondLater settled;
     QImage painted(2000, 1200, QImage::Format_RGB32);
     painted.setDevicePixelRatio(2);
     painted.fill(Unpainted);

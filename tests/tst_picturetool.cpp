@@ -4,6 +4,7 @@
 #include "measures/measures.h"
 #include "support/forgedpictures.h"
 #include "support/guidetest.h"
+#include "support/patience.h"
 #include "support/testpictures.h"
 #include "tools/demopictures.h"
 #include "tools/guidegraph.h"
@@ -62,6 +63,8 @@ private slots:
     void checkJsonNamesEveryPicture();
     void fitScalesDownOnlyWhatIsLarger_data();
     void fitScalesDownOnlyWhatIsLarger();
+    void fitNeverHarmsAFile_data();
+    void fitNeverHarmsAFile();
 
     void demoIsCompleteAndClean();
     void demoKeepsExistingFilesUnlessForced();
@@ -115,7 +118,7 @@ int runTool(const QStringList &arguments, QByteArray *output = nullptr, const QS
         tool.setProcessEnvironment(environment);
     }
     tool.start(QStringLiteral(GUIDE_PICTURES), arguments);
-    if (!tool.waitForFinished(60000))
+    if (!tool.waitForFinished(Patience::Ms))
         return -1;
     if (output)
         *output = tool.readAllStandardOutput();
@@ -312,6 +315,10 @@ void TestPictureTool::checkNeverWaitsOnAFifoSwappedIn()
     plain.close();
     QCOMPARE(mkfifo(fifo.constData(), 0644), 0);
 
+    // A check that waits on the FIFO stops counting; after a whole patience
+    // with no check done, a writer lets it go. A count of checks, not a time,
+    // ends the run, however slow the machine.
+    constexpr int Checks = 500;
     std::atomic<int> checks{0};
     std::atomic<bool> done{false};
     std::atomic<bool> waited{false};
@@ -326,8 +333,7 @@ void TestPictureTool::checkNeverWaitsOnAFifoSwappedIn()
             if (checks != seen) {
                 seen = checks;
                 still.restart();
-            } else if (still.elapsed() > 2000) {
-                // The check waits on the FIFO: a writer lets it go.
+            } else if (still.elapsed() > Patience::Ms) {
                 waited = true;
                 for (const QByteArray &path : {picture, fifo}) {
                     const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK);
@@ -338,9 +344,7 @@ void TestPictureTool::checkNeverWaitsOnAFifoSwappedIn()
             }
         }
     });
-    QElapsedTimer checking;
-    checking.start();
-    while (checking.elapsed() < 1000 && !waited) {
+    while (checks < Checks && !waited) {
         PictureCheck::checkOne(folder.path(), QStringLiteral("/top.jpg"));
         ++checks;
     }
@@ -545,6 +549,114 @@ void TestPictureTool::fitScalesDownOnlyWhatIsLarger()
         QCOMPARE(PictureFit::jpegQuality(written), quality);
     const QImage read = reader.read();
     QVERIFY(Measures::colourDistance(QColor(read.pixel(0, 0)), QColor(image.pixel(0, 0))) < 60);
+}
+
+void TestPictureTool::fitNeverHarmsAFile_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("says"); // in what the tool prints, output and errors
+
+    QTest::newRow("in place, a link to an original elsewhere, fitted") << "in place link large" << 0 << "home.jpg";
+    QTest::newRow("in place, a link to an original elsewhere, small enough")
+        << "in place link small" << 0 << "0 fitted, 1 copied";
+    QTest::newRow("a link in the output to the source picture, fitted") << "output link large" << 0 << "home.jpg";
+    QTest::newRow("a link in the output to the source picture, copied")
+        << "output link small" << 0 << "0 fitted, 1 copied";
+#ifdef Q_OS_UNIX
+    QTest::newRow("a FIFO beside the pictures") << "fifo" << 1 << "skipped, not a plain file: notes (a FIFO)";
+#endif
+    QTest::newRow("a broken link") << "broken link" << 1 << "old.jpg (a link to";
+    QTest::newRow("a sub-folder") << "folder" << 0 << "old: a folder, not copied";
+    QTest::newRow("4:4:4 photo: its colour said halved")
+        << "full colour" << 0 << "colour written 4:2:0 where the file has 4:4:4";
+}
+
+// fit writes each file anew and renames it into place: never through a link
+// to what it leads to. What it does not copy, it says.
+void TestPictureTool::fitNeverHarmsAFile()
+{
+    QFETCH(QString, setup);
+    QFETCH(int, exitCode);
+    QFETCH(QString, says);
+
+    QTemporaryDir parent;
+    const QString folder = parent.filePath(QStringLiteral("pictures"));
+    const QString elsewhere = parent.filePath(QStringLiteral("originals"));
+    const QString output = parent.filePath(QStringLiteral("out"));
+    for (const QString &path : {folder, elsewhere, output})
+        QVERIFY(QDir().mkpath(path));
+    QImage large(4000, 3000, QImage::Format_RGB32);
+    large.fill(Qt::darkCyan);
+    const QByteArray largeJpeg = ForgedPictures::encoded(large, "JPEG", 90);
+    QImage small(1000, 600, QImage::Format_RGB32);
+    small.fill(Qt::darkMagenta);
+    const QByteArray smallJpeg = ForgedPictures::encoded(small, "JPEG", 90);
+    const auto write = [](const QString &path, const QByteArray &bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
+    const bool largeOne = setup.endsWith(QLatin1String("large"));
+    const QByteArray original = largeOne ? largeJpeg : smallJpeg;
+    const QString name = largeOne ? QStringLiteral("/home.jpg") : QStringLiteral("/top.jpg");
+    // The file that must come out as it went in, and where the result is.
+    QString kept;
+    QString result = output + name;
+    QStringList arguments{QStringLiteral("fit"), folder, QStringLiteral("--output"), output};
+    if (setup.startsWith(QLatin1String("in place"))) {
+        kept = elsewhere + name;
+        QVERIFY(write(kept, original));
+        QVERIFY(QFile::link(kept, folder + name));
+        arguments.last() = folder;
+        result = folder + name;
+    } else if (setup.startsWith(QLatin1String("output link"))) {
+        kept = folder + name;
+        QVERIFY(write(kept, original));
+        QVERIFY(QFile::link(kept, output + name));
+    } else {
+        QVERIFY(write(folder + QStringLiteral("/top.jpg"), smallJpeg));
+        if (setup == QLatin1String("fifo")) {
+#ifdef Q_OS_UNIX
+            QCOMPARE(mkfifo(QFile::encodeName(folder + QStringLiteral("/notes")).constData(), 0644), 0);
+#endif
+        } else if (setup == QLatin1String("broken link")) {
+            QVERIFY(QFile::link(elsewhere + QStringLiteral("/gone.jpg"), folder + QStringLiteral("/old.jpg")));
+        } else if (setup == QLatin1String("folder")) {
+            QVERIFY(QDir().mkpath(folder + QStringLiteral("/old")));
+        } else if (setup == QLatin1String("full colour")) {
+            QVERIFY(write(folder + QStringLiteral("/home.jpg"), ForgedPictures::progressiveFullColour(2000, 1200)));
+        }
+    }
+
+    QProcess tool;
+    tool.setProcessChannelMode(QProcess::MergedChannels);
+    tool.start(QStringLiteral(GUIDE_PICTURES), arguments);
+    QVERIFY(tool.waitForFinished(Patience::Ms));
+    const QString printed = QString::fromLocal8Bit(tool.readAll());
+    QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(tool.exitCode() == exitCode, qPrintable(printed));
+    QVERIFY2(printed.contains(says), qPrintable(printed));
+
+    if (kept.isEmpty()) {
+        // Whatever was skipped, the plain picture beside it was copied.
+        QFile copy(output + QStringLiteral("/top.jpg"));
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QVERIFY(copy.readAll() == smallJpeg);
+        return;
+    }
+    QFile source(kept);
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    QVERIFY2(source.readAll() == original, "the original was written over");
+    const QFileInfo written(result);
+    // In place and small enough, the link is left as it was; anything
+    // written is a plain file of its own.
+    QCOMPARE(written.isSymLink(), setup == QLatin1String("in place link small"));
+    QCOMPARE(QImageReader(result).size(), QSize(1000, 600));
+    if (!largeOne) {
+        QFile copy(result);
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QVERIFY(copy.readAll() == original);
+    }
 }
 
 void TestPictureTool::demoIsCompleteAndClean()

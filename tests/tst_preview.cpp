@@ -3,6 +3,7 @@
 
 #include "measures/measures.h"
 #include "support/guidetest.h"
+#include "support/patience.h"
 #include "support/testpictures.h"
 #include "tools/preview.h"
 
@@ -172,11 +173,11 @@ void TestPreview::savedPictureShowsWithoutAPress()
     QVERIFY(white.save(path + QStringLiteral(".new"), "JPEG"));
     QVERIFY(QFile::remove(path));
     QVERIFY(QFile::rename(path + QStringLiteral(".new"), path));
-    QTRY_VERIFY_WITH_TIMEOUT(near(onScreen(window).pixel(corner), Qt::white), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(near(onScreen(window).pixel(corner), Qt::white), Patience::Ms);
 
     // And once more, written in place.
     TestPictures::write(name, folder.path());
-    QTRY_VERIFY_WITH_TIMEOUT(near(onScreen(window).pixel(corner), TestPictures::colourOf(name)), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(near(onScreen(window).pixel(corner), TestPictures::colourOf(name)), Patience::Ms);
 }
 
 QTEST_MAIN(TestPreview)

@@ -1,6 +1,7 @@
 #include "field/fieldlayer.h"
 #include "shell/pageid.h"
 
+#include "support/patience.h"
 #include "support/testpictures.h"
 #include "support/x11display.h"
 #include "tools/guidepictures.h"
@@ -81,7 +82,7 @@ void TestRealWindow::cleanup()
     // A failed walk leaves the guide running.
     if (guide.state() != QProcess::NotRunning) {
         guide.kill();
-        guide.waitForFinished(5000);
+        guide.waitForFinished(Patience::Ms);
     }
 }
 
@@ -135,7 +136,7 @@ bool TestRealWindow::startGuide(const QProcessEnvironment &environment)
 {
     guide.setProcessEnvironment(environment);
     guide.start(folder.filePath(QStringLiteral("quorvel-guide")), QStringList());
-    return guide.waitForStarted(5000);
+    return guide.waitForStarted(Patience::Ms);
 }
 
 bool TestRealWindow::waitForPage(X11Display &x, const QRect &frame, qreal scale, PageId page, int timeoutMs,
@@ -179,7 +180,7 @@ void TestRealWindow::walk()
 
     X11Display x(xvfb.displayName());
     QVERIFY2(x.isUsable(), "no X server with XTest");
-    const unsigned long window = x.waitForWindow(Title, guide, 10000);
+    const unsigned long window = x.waitForWindow(Title, guide, Patience::Ms);
     // Read only on failure: the guide's stderr is checked at its end.
     if (!window)
         QFAIL(guide.readAllStandardError().constData());
@@ -187,8 +188,8 @@ void TestRealWindow::walk()
     QCOMPARE(frame.size(), QSize(1000, 600) * scale);
 
     QString failure;
-    QVERIFY2(waitForPage(x, frame, scale, StartPageId, 2000, &failure), qPrintable(failure));
-    QVERIFY2(waitForPage(x, frame, scale, HomePageId, 6000, &failure), qPrintable(failure));
+    QVERIFY2(waitForPage(x, frame, scale, StartPageId, Patience::Ms, &failure), qPrintable(failure));
+    QVERIFY2(waitForPage(x, frame, scale, HomePageId, Patience::Ms, &failure), qPrintable(failure));
     for (const Step &step : steps) {
         x.tap(frame.topLeft() + step.tap * scale);
         if (step.listRow > 0) {
@@ -198,7 +199,7 @@ void TestRealWindow::walk()
                 x.typeKey("Down");
             x.typeKey("Return");
         }
-        QVERIFY2(waitForPage(x, frame, scale, step.reached, 2000, &failure), qPrintable(failure));
+        QVERIFY2(waitForPage(x, frame, scale, step.reached, Patience::Ms, &failure), qPrintable(failure));
     }
     if (idleSeconds > 0) {
         // A pointer move part-way starts the time anew: without it, home would
@@ -219,12 +220,12 @@ void TestRealWindow::walk()
         QElapsedTimer sinceMove;
         sinceMove.start();
         QVERIFY2(holds(idleSeconds * 600), qPrintable(failure));
-        QVERIFY2(waitForPage(x, frame, scale, HomePageId, idleSeconds * 1000 + 5000, &failure), qPrintable(failure));
+        QVERIFY2(waitForPage(x, frame, scale, HomePageId, Patience::Ms, &failure), qPrintable(failure));
         QVERIFY2(sinceMove.elapsed() >= qint64(idleSeconds) * 1000, qPrintable(QString::number(sinceMove.elapsed())));
     }
 
     x.closeWindow(window);
-    QVERIFY(guide.waitForFinished(10000));
+    QVERIFY(guide.waitForFinished(Patience::Ms));
     const QString errors = QString::fromLocal8Bit(guide.readAllStandardError());
     QVERIFY2(guide.exitStatus() == QProcess::NormalExit && guide.exitCode() == 0,
              qPrintable(QStringLiteral("exit code %1:\n%2").arg(guide.exitCode()).arg(errors)));
@@ -256,7 +257,7 @@ void TestRealWindow::noScreen()
     sinceStart.start();
     QVERIFY(startGuide(environment));
 
-    QVERIFY(guide.waitForFinished(waitSeconds * 1000 + 30000));
+    QVERIFY(guide.waitForFinished(waitSeconds * 1000 + Patience::Ms));
     const QString errors = QString::fromLocal8Bit(guide.readAllStandardError());
     QVERIFY2(sinceStart.elapsed() >= qint64(waitSeconds) * 1000, qPrintable(QString::number(sinceStart.elapsed())));
     QCOMPARE(guide.exitStatus(), QProcess::NormalExit);
@@ -278,7 +279,7 @@ void TestRealWindow::closedHours()
 
     X11Display x(xvfb.displayName());
     QVERIFY2(x.isUsable(), "no X server with XTest");
-    const unsigned long window = x.waitForWindow(Title, guide, 10000);
+    const unsigned long window = x.waitForWindow(Title, guide, Patience::Ms);
     if (!window)
         QFAIL(guide.readAllStandardError().constData());
     // Xvfb has no DPMS: there the guide says that the screen stays on.
@@ -291,7 +292,7 @@ void TestRealWindow::closedHours()
     QCOMPARE(guide.state(), QProcess::Running);
 
     x.closeWindow(window);
-    QVERIFY(guide.waitForFinished(10000));
+    QVERIFY(guide.waitForFinished(Patience::Ms));
     errors += QString::fromLocal8Bit(guide.readAllStandardError());
     QCOMPARE(errors.count(QLatin1String("closed until")), 1);
     QCOMPARE(guide.exitCode(), 0);

@@ -3,6 +3,7 @@
 #include "shell/topwatcher.h"
 
 #include "support/guidetest.h"
+#include "support/patience.h"
 #include "support/testpictures.h"
 #include "support/touch.h"
 
@@ -11,6 +12,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QTest>
 #include <QThread>
 
@@ -75,7 +77,11 @@ void TestTopWatcher::homeFollowsStartAfterTheDelay()
     Basewidget window;
     PageLog log(&window);
     if (firstFrameLateMs > 0) {
+        // Heard in the watcher's thread as it happens, however late the
+        // window's own thread would deliver it.
+        QSignalSpy ended(window.topWatcher(), SIGNAL(sigWaitFinished()));
         QTest::qWait(firstFrameLateMs);
+        QCOMPARE(ended.count(), 0);
         QCOMPARE(GuideTest::pageClass(window), QByteArray("QuorvelTop"));
     }
     QElapsedTimer sinceStart;
@@ -84,7 +90,7 @@ void TestTopWatcher::homeFollowsStartAfterTheDelay()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(GuideTest::pageClass(window), QByteArray("QuorvelTop"));
 
-    QTRY_COMPARE_WITH_TIMEOUT(GuideTest::pageClass(window), QByteArray("QuorvelHome"), 6000);
+    QTRY_COMPARE_WITH_TIMEOUT(GuideTest::pageClass(window), QByteArray("QuorvelHome"), Patience::Ms);
     const PageLog::Entry home = log.entries.last();
     QCOMPARE(home.pageClass, QByteArray("QuorvelHome"));
     const qint64 shownAfter = sinceStart.msecsTo(home.shownAt);
@@ -136,13 +142,18 @@ void TestTopWatcher::exitWithoutAWaitIsHarmless()
     Basewidget window;
     PageLog log(&window);
     window.show();
-    QTRY_COMPARE_WITH_TIMEOUT(GuideTest::pageClass(window), QByteArray("QuorvelHome"), 6000);
+    QTRY_COMPARE_WITH_TIMEOUT(GuideTest::pageClass(window), QByteArray("QuorvelHome"), Patience::Ms);
 
+    const int homeShown = log.entries.size();
     emit window.topWatcher()->sigExit();
     modelList(window)->setCurrentIndex(3);
     QTRY_COMPARE(window.page()->pageId, 59);
-    QTest::qWait(50);
-    QCOMPARE(log.entries.last().pageId, 59);
+    // A last request through the watcher's thread comes after anything the
+    // exit could have set off there: once it is shown, nothing else came.
+    emit window.topWatcher()->sigSend(60);
+    QTRY_COMPARE(window.page()->pageId, 60);
+    QCOMPARE(log.entries.size(), homeShown + 2);
+    QCOMPARE(log.entries.at(homeShown).pageId, 59);
 }
 
 void TestTopWatcher::idleSetting_data()

@@ -4,6 +4,7 @@
 #include "tools/guidesurvey.h"
 
 #include "support/guidetest.h"
+#include "support/patience.h"
 #include "support/testpictures.h"
 #include "support/touch.h"
 
@@ -51,7 +52,7 @@ void settle(Basewidget &window)
             loop.quit();
         }
     });
-    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    QTimer::singleShot(Patience::Ms, &loop, &QEventLoop::quit);
     emit window.topWatcher()->sigSend(NoPageId);
     loop.exec();
     QVERIFY(back);

@@ -1,3 +1,5 @@
+#include "support/patience.h"
+
 #include <QImage>
 #include <QMap>
 #include <QProcess>
@@ -39,7 +41,7 @@ Run guideVisits(const QStringList &arguments)
     QProcess process;
     process.start(QStringLiteral(GUIDE_VISITS), arguments);
     Run run;
-    if (!process.waitForFinished(60000))
+    if (!process.waitForFinished(Patience::Ms))
         return run;
     run.status = process.exitCode();
     run.out = QString::fromUtf8(process.readAllStandardOutput());

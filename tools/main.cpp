@@ -33,7 +33,10 @@ const char Usage[] = R"(usage: guide-pictures COMMAND
   fit DIR [--scale F] [--output OUT]
                          copy DIR into OUT (DIR-fit) with every picture
                          larger than the guide shows it at scale F (1) scaled
-                         down, names, format and quality kept
+                         down, names, format and quality kept (a JPEG's
+                         colour written 4:2:0); each file written anew, a
+                         link replaced, never written through; exit status 1
+                         when a FIFO, device or broken link was skipped
   package DIR --name NAME --version VERSION [--output OUTDIR] [--fit [--scale F]]
                          check the pictures in DIR, then pack them as the
                          Debian package quorvel-guide-pictures-NAME, which

@@ -9,10 +9,16 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QTextStream>
 
 #include <cmath>
+#include <filesystem>
+#include <functional>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace PictureFit {
 
@@ -75,25 +81,103 @@ bool luminanceTable(const QByteArray &jpeg, int table[64])
     return false;
 }
 
+// The chroma subsampling of a JPEG of three components, as its frame header
+// gives it ("4:4:4", "4:2:0", "4:2:2"); empty when it has no such frame.
+QString subsampling(const QByteArray &jpeg)
+{
+    const auto byte = [&jpeg](int at) { return int(uchar(jpeg.at(at))); };
+    if (jpeg.size() < 4 || byte(0) != 0xFF || byte(1) != 0xD8)
+        return QString();
+    int at = 2;
+    while (at + 4 <= jpeg.size()) {
+        if (byte(at) != 0xFF)
+            return QString();
+        const int marker = byte(at + 1);
+        if (marker == 0xFF) {
+            ++at;
+            continue;
+        }
+        if (marker == 0xDA || marker == 0xD9)
+            return QString();
+        const int length = byte(at + 2) << 8 | byte(at + 3);
+        const int end = at + 2 + length;
+        if (length < 2 || end > jpeg.size())
+            return QString();
+        // SOF0..SOF15 but DHT (C4), JPG (C8) and DAC (CC).
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+            if (length < 8 + 3 * 3 || byte(at + 9) != 3)
+                return QString();
+            const int luma = byte(at + 11);
+            const int across = luma >> 4;
+            const int down = luma & 0x0F;
+            for (int c = 1; c < 3; ++c) {
+                if (byte(at + 11 + 3 * c) != 0x11)
+                    return QString(); // chroma sampled above 1: rare, named by none of these
+            }
+            if (across == 1 && down == 1)
+                return QStringLiteral("4:4:4");
+            if (across == 2 && down == 1)
+                return QStringLiteral("4:2:2");
+            if (across == 2 && down == 2)
+                return QStringLiteral("4:2:0");
+            return QStringLiteral("%1x%2").arg(across).arg(down);
+        }
+        at = end;
+    }
+    return QString();
+}
+
 QString sizeText(QSize size)
 {
     return QStringLiteral("%1 x %2").arg(size.width()).arg(size.height());
 }
 
+// Writes what write() puts into a new file beside to, which then takes to's
+// name by rename: a link at to is replaced, never written through to what it
+// leads to (QSaveFile would follow it), and a reader of to sees the old file
+// or the new one, never half of one.
+bool writeReplacing(const QString &to, const std::function<bool(QIODevice *)> &write)
+{
+    QTemporaryFile file(to + QStringLiteral(".XXXXXX"));
+    if (!file.open() || !write(&file) || !file.flush())
+        return false;
+    // QTemporaryFile makes the file for its owner alone; a picture is for all.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                        | QFileDevice::ReadOther);
+    file.close();
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(to).constData(), error);
+    if (error)
+        return false;
+    file.setAutoRemove(false);
+    return true;
+}
+
+// The same entry of the same folder: fitting in place. A link in the output
+// folder that leads to the source picture is not the source's entry.
+bool sameEntry(const QString &from, const QString &to)
+{
+    const QFileInfo source(from);
+    const QFileInfo copy(to);
+    return source.fileName() == copy.fileName()
+        && QFileInfo(source.absolutePath()).canonicalFilePath() == QFileInfo(copy.absolutePath()).canonicalFilePath();
+}
+
 bool copyFile(const QString &from, const QString &to)
 {
-    if (QFileInfo(from).canonicalFilePath() == QFileInfo(to).canonicalFilePath())
+    if (sameEntry(from, to))
         return true; // fitting in place: a picture small enough is left alone
     QFile source(from);
-    QSaveFile copy(to);
-    if (!source.open(QIODevice::ReadOnly) || !copy.open(QIODevice::WriteOnly))
+    if (!source.open(QIODevice::ReadOnly))
         return false;
-    while (!source.atEnd()) {
-        const QByteArray chunk = source.read(1 << 20);
-        if (chunk.isEmpty() || copy.write(chunk) != chunk.size())
-            return false;
-    }
-    return copy.commit();
+    return writeReplacing(to, [&source](QIODevice *copy) {
+        while (!source.atEnd()) {
+            const QByteArray chunk = source.read(1 << 20);
+            if (chunk.isEmpty() || copy->write(chunk) != chunk.size())
+                return false;
+        }
+        return true;
+    });
 }
 
 enum class Outcome { Copied, Fitted, Failed };
@@ -125,21 +209,50 @@ Outcome fitOne(const QString &from, const QString &to, const QString &name, doub
         return copyFile(from, to) ? Outcome::Copied : Outcome::Failed;
     }
     const QImage scaled = image.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly))
-        return Outcome::Failed;
-    QImageWriter writer(&out, format);
     QString quality;
+    int jpegQualityKept = -1;
     if (format == "jpeg") {
         const int estimated = jpegQuality(bytes);
-        writer.setQuality(estimated > 0 ? estimated : DefaultJpegQuality);
+        jpegQualityKept = estimated > 0 ? estimated : DefaultJpegQuality;
         quality = estimated > 0 ? QStringLiteral(", JPEG quality %1 as the file's tables tell").arg(estimated)
                                 : QStringLiteral(", JPEG quality %1 (the file tells none)").arg(DefaultJpegQuality);
+        // Qt's JPEG writer halves the colour's detail both ways, whatever
+        // the file had: said, rather than claimed kept.
+        const QString sampling = subsampling(bytes);
+        if (!sampling.isEmpty() && sampling != QLatin1String("4:2:0"))
+            quality
+                += QStringLiteral(", colour written 4:2:0 where the file has %1 (Qt writes no other)").arg(sampling);
     }
-    if (!writer.write(scaled) || !out.commit())
+    const bool written = writeReplacing(to, [&](QIODevice *out) {
+        QImageWriter writer(out, format);
+        if (jpegQualityKept > 0)
+            writer.setQuality(jpegQualityKept);
+        return writer.write(scaled);
+    });
+    if (!written)
         return Outcome::Failed;
     *line = QStringLiteral("%1: %2 -> %3%4").arg(name, sizeText(size), sizeText(fitted), quality);
     return Outcome::Fitted;
+}
+
+// What an entry that is not a plain file is, for the line that says it was
+// skipped.
+QString kindOf(const QFileInfo &info)
+{
+    if (info.isSymLink() && !info.exists())
+        return QStringLiteral("a link to %1, which does not exist").arg(info.symLinkTarget());
+#ifdef Q_OS_UNIX
+    struct stat status;
+    if (::stat(QFile::encodeName(info.filePath()).constData(), &status) == 0) {
+        if (S_ISFIFO(status.st_mode))
+            return QStringLiteral("a FIFO");
+        if (S_ISSOCK(status.st_mode))
+            return QStringLiteral("a socket");
+        if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode))
+            return QStringLiteral("a device");
+    }
+#endif
+    return QStringLiteral("not a plain file");
 }
 
 int fail(const QString &message, int status)
@@ -207,14 +320,27 @@ bool fit(const QString &folder, const QString &output, double scale, QStringList
     int fitted = 0;
     int copied = 0;
     QStringList failed;
-    for (const QFileInfo &info : dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name)) {
+    QStringList skipped;
+    // System: FIFOs, sockets, devices and broken links, each said, never
+    // passed over in silence.
+    const QDir::Filters entries = QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot;
+    for (const QFileInfo &info : dir.entryInfoList(entries, QDir::Name)) {
         const QString name = QLatin1Char('/') + info.fileName();
         const QString to = QDir(output).filePath(info.fileName());
+        if (info.isDir()) {
+            // The guide reads no sub-folder: not a fault of the copy.
+            if (report)
+                *report << QStringLiteral("%1: a folder, not copied (the guide reads none)").arg(info.fileName());
+            continue;
+        }
+        if (!info.isFile()) {
+            // A FIFO would hold the tool for a writer that may never come.
+            skipped << QStringLiteral("%1 (%2)").arg(info.fileName(), kindOf(info));
+            continue;
+        }
         QString line;
         Outcome outcome = Outcome::Failed;
-        if (!info.isFile())
-            outcome = Outcome::Failed; // a FIFO or device is not opened
-        else if (guidePictures.contains(name))
+        if (guidePictures.contains(name))
             outcome = fitOne(info.filePath(), to, name, scale, &line);
         else
             outcome = copyFile(info.filePath(), to) ? Outcome::Copied : Outcome::Failed;
@@ -227,13 +353,16 @@ bool fit(const QString &folder, const QString &output, double scale, QStringList
         else
             failed << info.fileName();
     }
-    if (report)
+    if (report) {
         *report << QStringLiteral("%1 fitted, %2 copied as they were, into %3").arg(fitted).arg(copied).arg(output);
-    if (!failed.isEmpty()) {
-        *error = QStringLiteral("not written: %1").arg(failed.join(QStringLiteral(", ")));
-        return false;
     }
-    return true;
+    QStringList faults;
+    if (!skipped.isEmpty())
+        faults << QStringLiteral("skipped, not a plain file: %1").arg(skipped.join(QStringLiteral(", ")));
+    if (!failed.isEmpty())
+        faults << QStringLiteral("not written: %1").arg(failed.join(QStringLiteral(", ")));
+    *error = faults.join(QStringLiteral("; "));
+    return faults.isEmpty();
 }
 
 int run(const QStringList &arguments)

@@ -1,4 +1,5 @@
 #include "guidetest.h"
+#include "patience.h"
 
 #include "shell/basewidget.h"
 #include "shell/topwatcher.h"
@@ -49,12 +50,14 @@ bool skipStartDelay(Basewidget &window)
     // window never has; and it may not have begun yet, so ask until the home
     // page shows.
     window.show();
-    const bool home = QTest::qWaitFor([&window] {
-        emit window.topWatcher()->sigExit();
-        return pageClass(window) == "QuorvelHome";
-    });
+    const bool home = QTest::qWaitFor(
+        [&window] {
+            emit window.topWatcher()->sigExit();
+            return pageClass(window) == "QuorvelHome";
+        },
+        Patience::Ms);
     if (!home)
-        QTest::qFail("The home page did not come within 5 s", __FILE__, __LINE__);
+        QTest::qFail("The home page did not come", __FILE__, __LINE__);
     return home;
 }
 
@@ -100,15 +103,15 @@ PageId keptPageId(PageId id)
 namespace {
 
 // The home page's requests arrive from the event loop, after a trip through
-// the watcher thread. A page still shown after 5 s fails the test.
+// the watcher thread. A page that stays fails the test.
 bool waitUntilReplaced(const QPointer<AbstractQuorvelWidget> &page)
 {
     QElapsedTimer waited;
     waited.start();
-    while (page && waited.elapsed() < 5000)
+    while (page && waited.elapsed() < Patience::Ms)
         QTest::qWait(1);
     if (page)
-        QTest::qFail("The page was not replaced within 5 s", __FILE__, __LINE__);
+        QTest::qFail("The page was not replaced", __FILE__, __LINE__);
     return !page;
 }
 

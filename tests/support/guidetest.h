@@ -26,7 +26,7 @@ constexpr QPoint NextButton(925, 25);
 constexpr QPoint HomeButton(975, 25);
 
 // Shows the window and waits until the home page is on it, the start picture
-// cut short. False, with the test failed, when it does not come within 5 s:
+// cut short. False, with the test failed, when it does not come:
 // QVERIFY(showHome(window)) stops the caller too.
 Q_REQUIRED_RESULT bool showHome(Basewidget &window);
 

@@ -12,12 +12,15 @@ class QWidget;
 namespace TestPictures {
 
 // Writes the set beside the test executable (replacing what is there), or
-// into folder.
+// into folder, and waits until what it wrote has settled, as the guide judges
+// it; a picture left as it was by an earlier run is not written again.
 void writeAll();
 void writeAll(const QString &folder);
 
-// Writes one picture of the set, as writeAll() does.
+// Writes one picture of the set, as writeAll() does, without waiting.
 void write(const QString &name, const QString &folder);
+// The same, true when it wrote: false when the same picture was there.
+bool writeChanged(const QString &name, const QString &folder);
 
 // The colour a picture of the set is painted in.
 QColor colourOf(const QString &name);

@@ -1,5 +1,7 @@
 #include "x11display.h"
 
+#include "patience.h"
+
 #include <QElapsedTimer>
 #include <QImageReader>
 #include <QTest>
@@ -58,7 +60,7 @@ QVector<Window> shownWindows(Display *display)
 XvfbServer::~XvfbServer()
 {
     server.terminate();
-    server.waitForFinished(5000);
+    server.waitForFinished(Patience::Ms);
 }
 
 bool XvfbServer::start(QString *error)
@@ -71,11 +73,11 @@ bool XvfbServer::start(QString *error)
                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
                   QStringLiteral("2048x1280x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
                   QStringLiteral("-noreset")});
-    if (!server.waitForStarted(5000)) {
+    if (!server.waitForStarted(Patience::Ms)) {
         *error = QStringLiteral("Xvfb does not start; the xvfb package has it");
         return false;
     }
-    while (!server.canReadLine() && server.waitForReadyRead(10000)) { }
+    while (!server.canReadLine() && server.waitForReadyRead(Patience::Ms)) { }
     const QByteArray number = server.readLine().trimmed();
     if (number.isEmpty()) {
         *error = QString::fromLocal8Bit(server.readAllStandardError());
