@@ -16,7 +16,9 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <atomic>
 #include <random>
+#include <thread>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -40,6 +42,7 @@ private slots:
 
     void pageOpens_data();
     void pageOpens();
+    void readingsOnTwoThreadsCountTheirOwnWarnings();
 
 private:
     Basewidget *window = nullptr;
@@ -318,6 +321,10 @@ void TestHostilePictures::cleanupTestCase()
 
 void TestHostilePictures::cleanup()
 {
+    // Only a row that planted something has a picture to put back; an empty
+    // name would be the test's own folder.
+    if (replaced.isEmpty())
+        return;
     // Puts the set's own picture back, with the page that watches it gone
     // first: Windows deletes no folder that is watched.
     window->sltOpenWidget(DetailPage);
@@ -326,6 +333,7 @@ void TestHostilePictures::cleanup()
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QFile::remove(path);
     TestPictures::write(replaced, QFileInfo(path).path());
+    replaced.clear();
 }
 
 void TestHostilePictures::pageOpens_data()
@@ -475,6 +483,29 @@ void TestHostilePictures::pageOpens()
     case Unjudged:
         break;
     }
+}
+
+// Each reading counts the warnings of its own decoder: two threads reading at
+// once neither mix their counts nor hand the log to each other for ever.
+void TestHostilePictures::readingsOnTwoThreadsCountTheirOwnWarnings()
+{
+    const QByteArray cutShort = truncatedJpeg(Qt::red);
+    QImage flat(PageSize, QImage::Format_RGB32);
+    flat.fill(Qt::darkCyan);
+    const QByteArray sound = ForgedPictures::encoded(flat, "JPEG");
+    constexpr int Readings = 12;
+    std::atomic<int> miscounted{0};
+    const auto reads = [&miscounted](const QByteArray &bytes, int warnings) {
+        for (int i = 0; i < Readings; ++i) {
+            if (decodePictureWithReport(bytes, PageSize).warnings != warnings)
+                ++miscounted;
+        }
+    };
+    std::thread damaged(reads, cutShort, 1);
+    std::thread whole(reads, sound, 0);
+    damaged.join();
+    whole.join();
+    QCOMPARE(miscounted.load(), 0);
 }
 
 QTEST_MAIN(TestHostilePictures)
