@@ -100,13 +100,6 @@ QImage grainy(QSize size)
     return image;
 }
 
-// What an encoder writes for a smooth 4000 x 3000 picture in arithmetic coding.
-QByteArray smoothArithmetic()
-{
-    QFile file(QStringLiteral(QUORVEL_TEST_DATA "/smooth-arithmetic-4000x3000.jpg"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // A PNG whose header declares width x height, with no pixels behind it: an
 // empty data chunk, as the header is read up to the first one.
 QByteArray pngHeaderOnly(quint32 width, quint32 height)
@@ -241,8 +234,6 @@ void TestPictureTool::checkTellsFaultsApart_data()
     QTest::newRow("16 zero bytes before the end")
         << "/top.jpg" << jpeg.left(jpeg.size() - 2) + QByteArray(16, '\0') + jpeg.right(2) << Status::Ok << "1000 x 600"
         << 1.0;
-    QTest::newRow("smooth arithmetic-coded 4000 x 3000")
-        << "/home.jpg" << smoothArithmetic() << Status::Slow << "4000 x 3000: takes" << 1.0;
     QTest::newRow("icon with a repeated pHYs, a warning")
         << "/home_page.png"
         << ForgedPictures::pngWithRepeatedChunk(2, "pHYs", QByteArray::fromHex("000000010000000100"), false)
