@@ -8,11 +8,9 @@
 #include "support/guidetest.h"
 #include "support/testpictures.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QImageWriter>
 #include <QPushButton>
 #include <QTest>
 
@@ -20,11 +18,7 @@
 #include <random>
 #include <thread>
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#else
-#include <ctime>
-
+#ifndef Q_OS_WIN
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
