@@ -53,7 +53,7 @@ void JpegScans::readFrame(uchar marker, qint64 offset, qint64 length)
         maxVertical = qMax(maxVertical, vertical[i]);
     }
     // Whole MCUs, as an interleaved scan covers them.
-    const qint64 mcus = roundUp(width, 8 * maxHorizontal) * roundUp(height, 8 * maxVertical);
+    const qint64 mcus = roundUp(width, qint64(8) * maxHorizontal) * roundUp(height, qint64(8) * maxVertical);
     for (int i = 0; i < count; ++i)
         frameBlocks += mcus * horizontal[i] * vertical[i];
 }
@@ -65,10 +65,13 @@ qint64 JpegScans::scanWork(qint64 offset) const
     const int inScan = bytes[offset + 4];
     int found[4] = {};
     int foundCount = 0;
-    for (int i = 0; i < inScan && i < 4 && offset + 5 + 2 * i < size; ++i) {
+    // Each of the scan's components once, however the ids repeat.
+    for (qint64 i = 0; i < inScan && i < 4 && offset + 5 + 2 * i < size; ++i) {
         for (int c = 0; c < componentCount; ++c) {
-            if (ids[c] == bytes[offset + 5 + 2 * i])
+            if (ids[c] == bytes[offset + 5 + 2 * i]) {
                 found[foundCount++] = c;
+                break;
+            }
         }
     }
     // A sequential scan decodes whole blocks whatever its header says.
@@ -86,8 +89,8 @@ qint64 JpegScans::scanWork(qint64 offset) const
     }
     qint64 perMcu = 0;
     for (int i = 0; i < foundCount; ++i)
-        perMcu += horizontal[found[i]] * vertical[found[i]];
-    return roundUp(width, 8 * maxHorizontal) * roundUp(height, 8 * maxVertical) * perMcu * perBlock;
+        perMcu += qint64(horizontal[found[i]]) * vertical[found[i]];
+    return roundUp(width, qint64(8) * maxHorizontal) * roundUp(height, qint64(8) * maxVertical) * perMcu * perBlock;
 }
 
 qint64 JpegScans::readableUpTo(qint64 end)

@@ -40,8 +40,8 @@ public:
     qint64 workLimit() const;
 
 private:
-    void readFrame(uchar marker, qint64 at, qint64 length);
-    qint64 scanWork(qint64 at) const;
+    void readFrame(uchar marker, qint64 offset, qint64 length);
+    qint64 scanWork(qint64 offset) const;
 
     const uchar *bytes;
     qint64 size;
