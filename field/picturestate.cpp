@@ -2,6 +2,7 @@
 
 #include "shell/abstractquorvelwidget.h"
 #include "shell/picturefile.h"
+#include "shell/picturereading.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -32,7 +33,7 @@ PictureState PictureState::judge(const QStringList &paths, const std::atomic<boo
         }
         const bool icon = icons.contains(pictureName(path));
         const QSize size = icon ? QSize(NavigationIconBox, NavigationIconBox) : PageSize;
-        if (readPictureFully(path, size, icon ? IconBudget : PageBudget).outcome != PictureReading::Read)
+        if (readPictureWithReport(path, size, icon ? IconBudget : PageBudget).verdict != PictureReading::Shown)
             ++state.damaged;
     }
 #ifndef Q_OS_WIN

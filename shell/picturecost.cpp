@@ -13,12 +13,6 @@ const char PngSignature[] = "\x89PNG\r\n\x1a\n";
 constexpr qint64 BytesPerPixel = 4;
 // A JPEG coefficient block: 64 coefficients of two bytes.
 constexpr qint64 BlockBytes = 128;
-// An arithmetic-coded block costs up to about 6.5 us here, and once the input
-// ends the decoder still works through every block left, which no deadline
-// stops: its frames are held to a twenty-fourth of the blocks, 100,000, which
-// take at most about 0.65 s (a noisy 1440 x 1440 in 4:4:4).
-constexpr qint64 ArithmeticShare = 24;
-
 quint32 bigEndian(const uchar *p, int length)
 {
     quint32 value = 0;
@@ -62,13 +56,13 @@ PictureCost judged(PictureCost cost, const PictureBudget &budget)
                            .arg(sizeText(cost.size))
                            .arg(cost.scalePixels / 1000000)
                            .arg(budget.frameBlocks * 64 / 1000000);
-    } else if (cost.arithmetic && cost.blocks > budget.frameBlocks / ArithmeticShare) {
+    } else if (cost.arithmetic && cost.blocks > budget.arithmeticFrameBlocks) {
         cost.limit = PictureCost::Pixels;
         cost.tooMuch = QStringLiteral("declares %1 in arithmetic coding, %2 thousand blocks to decode, more than the "
                                       "%3 thousand the guide allows in it")
                            .arg(sizeText(cost.size))
                            .arg(cost.blocks / 1000)
-                           .arg(budget.frameBlocks / ArithmeticShare / 1000);
+                           .arg(budget.arithmeticFrameBlocks / 1000);
     } else if (cost.blocks > budget.frameBlocks) {
         cost.limit = PictureCost::Pixels;
         cost.tooMuch = QStringLiteral("declares %1, %2 million blocks to decode, more than the %3 million the guide "

@@ -1,6 +1,8 @@
 #ifndef PICTURECOST_H
 #define PICTURECOST_H
 
+#include "picturebudget.h"
+
 #include <QByteArray>
 #include <QSize>
 #include <QString>
@@ -30,22 +32,6 @@ struct PictureCost
 
     bool withinBudget() const { return limit == None; }
 };
-
-// What reading a picture may take. A page switch reads a page picture and
-// three icons, and must return within a second of the guide thread's
-// processor time with the guide under 300 MB, for any files whatever.
-struct PictureBudget
-{
-    qint64 fileBytes;
-    qint64 decodeBytes; // the headers' estimate
-    qint64 frameBlocks; // JPEG: a frame's blocks, all decoded even from a few bytes
-    qint64 slackBytes; // growth allowed beyond the estimate and the file, e.g. text
-    int cpuMs; // the guide thread's processor time
-};
-// A 6000 x 4000 progressive photo in 4:4:4 holds 144 MB of coefficients.
-constexpr PictureBudget PageBudget{qint64(32) << 20, qint64(192) << 20, 2400000, qint64(32) << 20, 500};
-// The three icons together cost at most about half a page picture.
-constexpr PictureBudget IconBudget{qint64(4) << 20, qint64(16) << 20, 200000, qint64(8) << 20, 60};
 
 // The memory decoding bytes to target takes (the decoder's own size when
 // invalid), from the headers.

@@ -4,36 +4,33 @@
 #include <QElapsedTimer>
 #include <QIODevice>
 
-// A picture's bytes as the decoder reads them, a little at a time, ended
-// early when the reading has taken its share of the thread's processor time,
-// grown the process by more than it may, or drawn more warnings than a sound
-// file does. The decoder then sees the end of its input and stops, whatever
-// the file makes it do.
+class JpegScans;
+class PictureWarnings;
+
+// A picture's bytes as the decoder reads them, ended early when a JPEG's next
+// scan would take its work past the limit (see JpegScans), the process has
+// grown by more than the reading may, or the decoder has warned more often
+// than a sound file makes it; or, as a backstop, after many times the
+// processor time an honest picture of its size takes on this machine. The decoder then sees the end of its input and
+// stops, whatever the file makes it do.
 class PictureInput : public QIODevice
 {
 public:
-    enum Stop { NotStopped, Time, Memory, Warnings };
+    // Time: the processor-time backstop (see PictureSpeed), far above what
+    // any sound picture takes on the same machine.
+    enum Stop { NotStopped, Work, Memory, Warnings, Time };
 
-    // At most readBytes are handed out a read: the deadline is checked that often.
-    PictureInput(const char *data, qint64 size, qint64 cpuNs, qint64 growthBytes, qint64 readBytes);
+    // scans and warnings may be null; both stay the caller's.
+    PictureInput(const char *data, qint64 size, qint64 growthBytes, qint64 backstopNs, JpegScans *scans,
+                 const PictureWarnings *warnings);
 
     bool isSequential() const override { return false; }
     qint64 size() const override { return bytes; }
 
-    // Counts one of the decoder's warnings; too many end the input.
-    void warned();
-    int warnings() const { return warningCount; }
     Stop stopped() const { return stop; }
 
-    // A PNG's chunks are followed as they are read: libpng clears a buffer as
-    // long as a chunk says it is before reading it, so one that claims more
-    // than the file holds ends the input at its header.
-    void followPngChunks() { nextChunk = 8; }
-
-    // The processor time the calling thread has used.
-    static qint64 threadCpuNs();
-    // The process's memory: resident on Linux, committed on Windows.
-    static qint64 processBytes();
+    // A sound picture draws a warning or two; a storm is stopped here.
+    static constexpr int MaxWarnings = 32;
 
 protected:
     qint64 readData(char *data, qint64 maxSize) override;
@@ -44,17 +41,16 @@ private:
 
     const char *bytesAt;
     qint64 bytes;
-    qint64 cpuLimitNs;
     qint64 growthLimit;
-    qint64 readLimit;
+    qint64 backstopNs;
     qint64 cpuStartNs;
+    JpegScans *scans;
+    const PictureWarnings *warnings;
     qint64 memoryStart;
     QElapsedTimer clock;
-    // Processor time cannot pass the clock: until the clock reaches this, the
-    // (costlier) processor time need not be asked.
-    qint64 nextCheckNs = 0;
-    qint64 nextChunk = -1;
-    int warningCount = 0;
+    // Memory is asked at most this often, on the clock: asking costs a read
+    // of a file.
+    qint64 nextMemoryCheckNs = 0;
     Stop stop = NotStopped;
 };
 

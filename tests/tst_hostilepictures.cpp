@@ -6,23 +6,20 @@
 #include "measures/processmemory.h"
 #include "support/forgedpictures.h"
 #include "support/guidetest.h"
+#include "support/patience.h"
 #include "support/testpictures.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QImageWriter>
 #include <QPushButton>
 #include <QTest>
 
+#include <atomic>
 #include <random>
+#include <thread>
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#else
-#include <ctime>
-
+#ifndef Q_OS_WIN
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -40,6 +37,7 @@ private slots:
 
     void pageOpens_data();
     void pageOpens();
+    void readingsOnTwoThreadsCountTheirOwnWarnings();
 
 private:
     Basewidget *window = nullptr;
@@ -72,12 +70,25 @@ enum Hostile {
     RepeatedPhys, // a warning each, every chunk valid
     TallPng, // 24 x 1,000,000: a million rows
     ArithmeticNoise, // 6000 x 4000: seconds of work, and no deadline stops it
+    SmoothArithmetic, // 4000 x 3000, as an encoder writes a smooth picture in arithmetic coding
+};
+
+// What decided the file's fate: the reading's own report, read again by the
+// test as the guide reads it.
+enum Bound {
+    NoBound, // read whole and shown
+    Headers, // refused before a byte was decoded: not a plain file, not a picture, too large a frame
+    Work, // a JPEG's scans past their multiple of an honest picture's
+    Memory,
+    Warnings,
+    DecoderGaveUp,
 };
 
 enum Shows {
     Blank, // nothing: the window's own background
     TopOfIt, // what could be read of a picture cut short
     ThePicture,
+    ItsOwnPicture, // a forged file's own content, not the set's colour: anything but blank
     NoIcon, // the page's picture, with an empty home button face
     Unjudged, // whatever a decoder makes of it; the time and memory are the point
 };
@@ -153,14 +164,7 @@ QByteArray cameraPhoto(const QColor &colour)
                            qBound(0, colour.blue() + grain, 255));
         }
     }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setQuality(90);
-    writer.setProgressiveScanWrite(true);
-    writer.write(image);
-    return bytes;
+    return ForgedPictures::encoded(image, "jpeg", 90, true);
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes)
@@ -169,22 +173,39 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
-// The time the guide's own thread worked: a kiosk has its cores to itself, a
-// test machine may not.
-qint64 threadCpuMs()
+// How the reading of the planted file went, told in the table's terms.
+Bound boundOf(const PictureReading &reading)
 {
-#ifdef Q_OS_WIN
-    FILETIME created, exited, kernel, user;
-    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user))
-        return -1;
-    const auto ms
-        = [](const FILETIME &time) { return ((qint64(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 10000; };
-    return ms(kernel) + ms(user);
-#else
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-#endif
+    switch (reading.verdict) {
+    case PictureReading::Shown:
+        return NoBound;
+    case PictureReading::Unreadable:
+    case PictureReading::NotJpegOrPng:
+    case PictureReading::OverBudget:
+        return Headers;
+    case PictureReading::Damaged:
+        return DecoderGaveUp;
+    case PictureReading::Stopped:
+        break;
+    }
+    switch (reading.stop) {
+    case PictureInput::Work:
+        return Work;
+    case PictureInput::Memory:
+        return Memory;
+    case PictureInput::Warnings:
+        return Warnings;
+    default:
+        // The processor-time backstop never decides a row: it would make the
+        // verdict depend on the machine.
+        return NoBound;
+    }
+}
+
+const char *boundName(int bound)
+{
+    static const char *const names[] = {"none", "headers", "work", "memory", "warnings", "decoder gave up"};
+    return bound >= 0 && bound <= DecoderGaveUp ? names[bound] : "?";
 }
 
 // What the system cannot put in a picture's place; empty where it can.
@@ -268,6 +289,8 @@ bool plant(Hostile hostile, const QString &name, const QString &finding)
         return writeFile(path, ForgedPictures::tallPng(24, 1000000));
     case ArithmeticNoise:
         return writeFile(path, ForgedPictures::arithmeticCoded(6000, 4000, 4 << 20));
+    case SmoothArithmetic:
+        return QFile::copy(QStringLiteral(QUORVEL_TEST_DATA "/smooth-arithmetic-4000x3000.jpg"), path);
     case CameraPhoto: {
         const QByteArray photo = cameraPhoto(colour);
         // A progressive frame's marker; scan data never holds it unescaped.
@@ -293,6 +316,10 @@ void TestHostilePictures::cleanupTestCase()
 
 void TestHostilePictures::cleanup()
 {
+    // Only a row that planted something has a picture to put back; an empty
+    // name would be the test's own folder.
+    if (replaced.isEmpty())
+        return;
     // Puts the set's own picture back, with the page that watches it gone
     // first: Windows deletes no folder that is watched.
     window->sltOpenWidget(DetailPage);
@@ -301,6 +328,7 @@ void TestHostilePictures::cleanup()
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QFile::remove(path);
     TestPictures::write(replaced, QFileInfo(path).path());
+    replaced.clear();
 }
 
 void TestHostilePictures::pageOpens_data()
@@ -308,85 +336,72 @@ void TestHostilePictures::pageOpens_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("hostile");
     QTest::addColumn<int>("shows");
-    QTest::addColumn<int>("withinMs");
-    QTest::addColumn<int>("withinMb");
+    QTest::addColumn<int>("bound"); // what stops it; -1 for a fuzz finding, whatever it is
+    QTest::addColumn<int>("growthMb"); // the process's growth while the page opens
     QTest::addColumn<QString>("finding"); // a fuzz finding's file, for FuzzFinding
 
 #ifdef Q_OS_WIN
     const int unreadableShows = Blank; // not planted there
+    const int unreadableBound = Headers;
 #else
     // As root the permission is no bar: the picture shows.
     const int unreadableShows = geteuid() == 0 ? ThePicture : Blank;
+    const int unreadableBound = geteuid() == 0 ? NoBound : Headers;
 #endif
+    const auto row = [](const char *name, const QString &picture, Hostile hostile, int shows, int bound, int growthMb) {
+        QTest::newRow(name) << picture << int(hostile) << shows << bound << growthMb << QString();
+    };
 
-    QTest::newRow("page, zero bytes") << PagePicture << int(ZeroBytes) << int(Blank) << 200 << 100 << QString();
-    QTest::newRow("page, truncated JPEG")
-        << PagePicture << int(TruncatedJpeg) << int(TopOfIt) << 200 << 100 << QString();
-    QTest::newRow("page, random bytes") << PagePicture << int(RandomBytes) << int(Blank) << 200 << 100 << QString();
-    QTest::newRow("page, a directory") << PagePicture << int(Directory) << int(Blank) << 200 << 100 << QString();
-    QTest::newRow("page, a FIFO") << PagePicture << int(Fifo) << int(Blank) << 200 << 100 << QString();
-    QTest::newRow("page, a link to /dev/zero") << PagePicture << int(Device) << int(Blank) << 200 << 100 << QString();
-    QTest::newRow("page, no read permission")
-        << PagePicture << int(Unreadable) << unreadableShows << 200 << 100 << QString();
-    QTest::newRow("page, PNG named .jpg")
-        << PagePicture << int(PngNamedJpg) << int(ThePicture) << 200 << 100 << QString();
-    QTest::newRow("page, JPEG header of 30000 x 30000")
-        << PagePicture << int(JpegOf30000Squared) << int(Blank) << 200 << 100 << QString();
-    QTest::newRow("page, PNG header of 30000 x 30000")
-        << PagePicture << int(PngOf30000Squared) << int(Blank) << 200 << 100 << QString();
-    QTest::newRow("page, PNG bomb of 8192 x 8192")
-        << PagePicture << int(PngBomb) << int(Blank) << 200 << 100 << QString();
-    QTest::newRow("page, progressive 6000 x 4000 camera photo")
-        << PagePicture << int(CameraPhoto) << int(ThePicture) << 1000 << 300 << QString();
-    QTest::newRow("page, progressive JPEG of 3000 scans")
-        << PagePicture << int(ManyScans) << int(Blank) << 1000 << 300 << QString();
-    QTest::newRow("page, progressive JPEG of 2000000 one-block scans")
-        << PagePicture << int(OneBlockScans) << int(Unjudged) << 1000 << 300 << QString();
-    QTest::newRow("page, PNG of 900 compressed texts")
-        << PagePicture << int(TextBomb) << int(Blank) << 200 << 100 << QString();
-    QTest::newRow("page, 70-byte PNG claiming a 1 GB chunk")
-        << PagePicture << int(HugeChunk) << int(Blank) << 200 << 100 << QString();
-    QTest::newRow("page, 1400 scans behind an empty comment")
-        << PagePicture << int(ScansBehindEmptyComment) << int(Blank) << 1000 << 300 << QString();
-    QTest::newRow("page, 10000 x 10000 JPEG whose scan leaves out two components")
-        << PagePicture << int(LumaOnlyScan) << int(Blank) << 200 << 100 << QString();
-    QTest::newRow("page, PNG of 300000 chunks with bad checksums")
-        << PagePicture << int(BadChecksums) << int(Blank) << 200 << 100 << QString();
-    QTest::newRow("page, PNG of 300000 pHYs chunks")
-        << PagePicture << int(RepeatedPhys) << int(Blank) << 200 << 100 << QString();
-    QTest::newRow("page, PNG of 24 x 1000000") << PagePicture << int(TallPng) << int(Blank) << 200 << 100 << QString();
-    QTest::newRow("page, arithmetic-coded 6000 x 4000 of noise")
-        << PagePicture << int(ArithmeticNoise) << int(Blank) << 200 << 100 << QString();
+    row("page, zero bytes", PagePicture, ZeroBytes, Blank, Headers, 100);
+    // libjpeg shows what it read and grey below it, with a warning.
+    row("page, truncated JPEG", PagePicture, TruncatedJpeg, TopOfIt, NoBound, 100);
+    row("page, random bytes", PagePicture, RandomBytes, Blank, Headers, 100);
+    row("page, a directory", PagePicture, Directory, Blank, Headers, 100);
+    row("page, a FIFO", PagePicture, Fifo, Blank, Headers, 100);
+    row("page, a link to /dev/zero", PagePicture, Device, Blank, Headers, 100);
+    row("page, no read permission", PagePicture, Unreadable, unreadableShows, unreadableBound, 100);
+    row("page, PNG named .jpg", PagePicture, PngNamedJpg, ThePicture, NoBound, 100);
+    row("page, JPEG header of 30000 x 30000", PagePicture, JpegOf30000Squared, Blank, Headers, 100);
+    row("page, PNG header of 30000 x 30000", PagePicture, PngOf30000Squared, Blank, Headers, 100);
+    row("page, PNG bomb of 8192 x 8192", PagePicture, PngBomb, Blank, Headers, 100);
+    row("page, progressive 6000 x 4000 camera photo", PagePicture, CameraPhoto, ThePicture, NoBound, 300);
+    row("page, progressive JPEG of 3000 scans", PagePicture, ManyScans, Blank, Work, 300);
+    row("page, progressive JPEG of 2000000 one-block scans", PagePicture, OneBlockScans, Blank, Work, 300);
+    // The text is left out of what the decoder sees: the picture itself is sound.
+    row("page, PNG of 900 compressed texts", PagePicture, TextBomb, ItsOwnPicture, NoBound, 100);
+    row("page, 70-byte PNG claiming a 1 GB chunk", PagePicture, HugeChunk, Blank, DecoderGaveUp, 100);
+    row("page, 1400 scans behind an empty comment", PagePicture, ScansBehindEmptyComment, Blank, Work, 300);
+    row("page, 10000 x 10000 JPEG whose scan leaves out two components", PagePicture, LumaOnlyScan, Blank, Headers,
+        100);
+    row("page, PNG of 300000 chunks with bad checksums", PagePicture, BadChecksums, ItsOwnPicture, NoBound, 100);
+    row("page, PNG of 300000 pHYs chunks", PagePicture, RepeatedPhys, ItsOwnPicture, NoBound, 100);
+    row("page, PNG of 24 x 1000000", PagePicture, TallPng, Blank, Headers, 100);
+    row("page, arithmetic-coded 6000 x 4000 of noise", PagePicture, ArithmeticNoise, Blank, Headers, 100);
+    row("page, smooth arithmetic-coded 4000 x 3000", PagePicture, SmoothArithmetic, ItsOwnPicture, NoBound, 200);
 
-    QTest::newRow("icon, zero bytes") << Icon << int(ZeroBytes) << int(NoIcon) << 200 << 100 << QString();
-    QTest::newRow("icon, random bytes") << Icon << int(RandomBytes) << int(NoIcon) << 200 << 100 << QString();
-    QTest::newRow("icon, a directory") << Icon << int(Directory) << int(NoIcon) << 200 << 100 << QString();
-    QTest::newRow("icon, a FIFO") << Icon << int(Fifo) << int(NoIcon) << 200 << 100 << QString();
-    QTest::newRow("icon, JPEG header of 30000 x 30000")
-        << Icon << int(JpegOf30000Squared) << int(NoIcon) << 200 << 100 << QString();
-    QTest::newRow("icon, PNG header of 30000 x 30000")
-        << Icon << int(PngOf30000Squared) << int(NoIcon) << 200 << 100 << QString();
-    QTest::newRow("icon, PNG bomb of 8192 x 8192") << Icon << int(PngBomb) << int(NoIcon) << 200 << 100 << QString();
-    QTest::newRow("icon, PNG of 900 compressed texts")
-        << Icon << int(TextBomb) << int(NoIcon) << 200 << 100 << QString();
-    QTest::newRow("icon, 70-byte PNG claiming a 1 GB chunk")
-        << Icon << int(HugeChunk) << int(NoIcon) << 200 << 100 << QString();
-    QTest::newRow("icon, 1400 scans behind an empty comment")
-        << Icon << int(ScansBehindEmptyComment) << int(NoIcon) << 300 << 100 << QString();
-    QTest::newRow("icon, PNG of 300000 chunks with bad checksums")
-        << Icon << int(BadChecksums) << int(NoIcon) << 200 << 100 << QString();
+    row("icon, zero bytes", Icon, ZeroBytes, NoIcon, Headers, 100);
+    row("icon, random bytes", Icon, RandomBytes, NoIcon, Headers, 100);
+    row("icon, a directory", Icon, Directory, NoIcon, Headers, 100);
+    row("icon, a FIFO", Icon, Fifo, NoIcon, Headers, 100);
+    row("icon, JPEG header of 30000 x 30000", Icon, JpegOf30000Squared, NoIcon, Headers, 100);
+    row("icon, PNG header of 30000 x 30000", Icon, PngOf30000Squared, NoIcon, Headers, 100);
+    row("icon, PNG bomb of 8192 x 8192", Icon, PngBomb, NoIcon, Headers, 100);
+    row("icon, PNG of 900 compressed texts", Icon, TextBomb, Unjudged, NoBound, 100);
+    row("icon, 70-byte PNG claiming a 1 GB chunk", Icon, HugeChunk, NoIcon, DecoderGaveUp, 100);
+    row("icon, 1400 scans behind an empty comment", Icon, ScansBehindEmptyComment, NoIcon, Headers, 100);
+    row("icon, PNG of 300000 chunks with bad checksums", Icon, BadChecksums, Unjudged, NoBound, 100);
 
     // What the fuzzer found or was seeded with, replayed here too: as a page
-    // within the bound of a switch, as an icon within an icon's.
+    // and as an icon, within the bounds of each.
     const QFileInfoList findings
         = QDir(QStringLiteral(QUORVEL_FUZZ_REGRESSIONS)).entryInfoList(QDir::Files, QDir::Name);
     QVERIFY(!findings.isEmpty());
     for (const QFileInfo &finding : findings) {
         const QByteArray file = finding.fileName().toUtf8();
         QTest::newRow(("page, fuzz finding " + file).constData())
-            << PagePicture << int(FuzzFinding) << int(Unjudged) << 1000 << 300 << finding.filePath();
+            << PagePicture << int(FuzzFinding) << int(Unjudged) << -1 << 300 << finding.filePath();
         QTest::newRow(("icon, fuzz finding " + file).constData())
-            << Icon << int(FuzzFinding) << int(Unjudged) << 200 << 100 << finding.filePath();
+            << Icon << int(FuzzFinding) << int(Unjudged) << -1 << 100 << finding.filePath();
     }
 }
 
@@ -395,8 +410,8 @@ void TestHostilePictures::pageOpens()
     QFETCH(QString, name);
     QFETCH(int, hostile);
     QFETCH(int, shows);
-    QFETCH(int, withinMs);
-    QFETCH(int, withinMb);
+    QFETCH(int, bound);
+    QFETCH(int, growthMb);
     QFETCH(QString, finding);
 
     replaced = name;
@@ -404,6 +419,8 @@ void TestHostilePictures::pageOpens()
     if (!notHere.isEmpty())
         QSKIP(qPrintable(notHere));
     QVERIFY(plant(Hostile(hostile), name, finding));
+    // Planted just now: the guide waits for a file to settle before it reads it.
+    const GuideTest::ASecondLater settled;
     window->sltOpenWidget(DetailPage);
     QTRY_VERIFY(TestPictures::shownPicture(window) != PagePicture);
 
@@ -413,33 +430,30 @@ void TestHostilePictures::pageOpens()
     const qint64 before = ProcessMemory::residentKb();
     QElapsedTimer switching;
     switching.start();
-    const qint64 cpuBefore = threadCpuMs();
-    QVERIFY(cpuBefore >= 0);
     GuideTest::press(*window, GuideTest::PreviousButton);
-    while (paints.count() == 0 && switching.elapsed() < 10000)
-        QCoreApplication::processEvents();
-    const qint64 took = threadCpuMs() - cpuBefore;
+    QTRY_VERIFY_WITH_TIMEOUT(paints.count() > 0, Patience::Ms);
+    const qint64 tookMs = switching.elapsed();
     const qint64 peak = watch.peakKb();
     GuideTest::release(*window, GuideTest::PreviousButton);
-
-    qInfo("opened in %lld ms of processor time (%lld ms on the clock); resident %lld KiB before, at most %lld KiB "
-          "while opening",
-          took, switching.elapsed(), before, peak);
     QCOMPARE(window->page()->pageId, Page);
-    QVERIFY(paints.count() > 0);
-    // The sanitizers make every decode a few times slower.
-    const qint64 allowedMs = ProcessMemory::underAddressSanitizer() ? 3 * withinMs : withinMs;
-    QVERIFY2(took < allowedMs, qPrintable(QString::number(took)));
     QVERIFY(watch.watching());
-    // The sanitizer's shadow and quarantine come on top of what the guide
-    // takes; so do Windows' own libraries, and Wine's, which hold twice what
-    // Linux's do before the switch.
-#ifdef Q_OS_WIN
-    const qint64 allowedKb = qint64(withinMb) * 1024 + before;
-#else
-    const qint64 allowedKb = qint64(withinMb) * 1024 + (ProcessMemory::underAddressSanitizer() ? before : 0);
-#endif
-    QVERIFY2(peak < allowedKb, qPrintable(QString::number(peak)));
+
+    // The same file read again as the guide read it, for its report: what
+    // stopped it is the same on every machine.
+    const bool icon = name == Icon;
+    const PictureReading reading
+        = readPictureWithReport(TestPictures::path(name), icon ? QSize() : PageSize, icon ? IconBudget : PageBudget);
+    qInfo("%s; %d scans, work %lld of %lld coefficients; %d warnings; %lld ms on the clock to open; grew by %lld KiB",
+          boundName(boundOf(reading)), reading.scans, reading.work, reading.workLimit, reading.warnings, tookMs,
+          peak - before);
+    if (bound >= 0)
+        QCOMPARE(boundName(boundOf(reading)), boundName(bound));
+    // The growth while opening, not the process's peak: the sanitizer's
+    // shadow and quarantine come on top, and so do Windows' own libraries.
+    const qint64 allowedKb = qint64(growthMb) * 1024 * (ProcessMemory::underAddressSanitizer() ? 2 : 1);
+    QVERIFY2(peak - before < allowedKb, qPrintable(QString::number(peak - before)));
+    // The decoder's warnings reach the log a few at most, whatever the file.
+    QVERIFY(reading.warnings <= PictureInput::MaxWarnings + 1);
 
     const QImage shown = window->grab().toImage();
     const QColor corner = shown.pixel(2, 597);
@@ -455,6 +469,9 @@ void TestHostilePictures::pageOpens()
     case ThePicture:
         QCOMPARE(TestPictures::shownPicture(window), name);
         break;
+    case ItsOwnPicture:
+        QVERIFY2(Measures::colourDistance(corner, background) > 0, qPrintable(corner.name()));
+        break;
     case NoIcon:
         QCOMPARE(TestPictures::shownPicture(window), PagePicture);
         QVERIFY(window->page()->btnHome->icon().isNull());
@@ -463,6 +480,29 @@ void TestHostilePictures::pageOpens()
     case Unjudged:
         break;
     }
+}
+
+// Each reading counts the warnings of its own decoder: two threads reading at
+// once neither mix their counts nor hand the log to each other for ever.
+void TestHostilePictures::readingsOnTwoThreadsCountTheirOwnWarnings()
+{
+    const QByteArray cutShort = truncatedJpeg(Qt::red);
+    QImage flat(PageSize, QImage::Format_RGB32);
+    flat.fill(Qt::darkCyan);
+    const QByteArray sound = ForgedPictures::encoded(flat, "JPEG");
+    constexpr int Readings = 12;
+    std::atomic<int> miscounted{0};
+    const auto reads = [&miscounted](const QByteArray &bytes, int warnings) {
+        for (int i = 0; i < Readings; ++i) {
+            if (decodePictureWithReport(bytes, PageSize).warnings != warnings)
+                ++miscounted;
+        }
+    };
+    std::thread damaged(reads, cutShort, 1);
+    std::thread whole(reads, sound, 0);
+    damaged.join();
+    whole.join();
+    QCOMPARE(miscounted.load(), 0);
 }
 
 QTEST_MAIN(TestHostilePictures)

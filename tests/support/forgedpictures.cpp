@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QImageWriter>
 
 #include <random>
 
@@ -43,12 +44,15 @@ QByteArray jpegHead(quint8 frameMarker, int width, int height, const QByteArray 
 
 namespace ForgedPictures {
 
-QByteArray encoded(const QImage &image, const char *format, int quality)
+QByteArray encoded(const QImage &image, const char *format, int quality, bool progressive)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format, quality);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(quality);
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
     return bytes;
 }
 

@@ -8,8 +8,9 @@
 // what no image editor writes: headers that lie about the size, bombs.
 namespace ForgedPictures {
 
-// image as a file of format ("PNG", "JPEG"); quality -1 is the writer's default.
-QByteArray encoded(const QImage &image, const char *format, int quality = -1);
+// image as a file of format ("PNG", "JPEG"); quality -1 is the writer's
+// default; a JPEG optionally progressive, as cameras and editors write photos.
+QByteArray encoded(const QImage &image, const char *format, int quality = -1, bool progressive = false);
 
 // The PNG's checksum over a chunk's type and data.
 quint32 crc32(const QByteArray &bytes);
