@@ -533,14 +533,20 @@ def install_after_cut(guest, package, what):
     """The install a fleet's job runs again after a cut: dpkg --configure -a
     first where dpkg asks for it, then the same apt-get install."""
     install = 'DEBIAN_FRONTEND=noninteractive apt-get install -y ' + package
-    asked = guest.serial.run('if %s >/root/again.log 2>&1; then echo completed; '
-                             'elif grep -q "dpkg --configure -a" /root/again.log; then echo asked; '
+    # The answers are worked out in the guest, so that the echoed command
+    # line never reads as one.
+    asked = guest.serial.run('if %s >/root/again.log 2>&1; then echo "install $((6 * 7))"; '
+                             'elif grep -q "dpkg --configure -a" /root/again.log; then echo "asked $((6 * 7))"; '
                              'else cat /root/again.log; false; fi' % install)
-    if 'asked' in asked:
+    asked = 'asked 42' in asked
+    if asked:
+        said = guest.serial.run('grep -h "^E:" /root/again.log || true')
+        print('boot-test: %s: apt said: %s' % (what, ' '.join(line for line in said.split('\n') if line.startswith('E:'))),
+              flush=True)
         guest.serial.run('dpkg --configure -a')
         guest.serial.run(install)
     print('boot-test: %s: apt-get install again completed%s' % (
-        what, ', after dpkg --configure -a, which dpkg asked for' if 'asked' in asked else ''), flush=True)
+        what, ', after dpkg --configure -a, which apt asked for' if asked else ' at once'), flush=True)
 
 
 def during_dpkg(guest, command, delay):
@@ -549,15 +555,16 @@ def during_dpkg(guest, command, delay):
     or after apt ends if that was never seen."""
     seen = guest.serial.run('%s >/root/cut.log 2>&1 & apt=$!; until ls /var/lib/dpkg/updates/[0-9]* '
                             '>/dev/null 2>&1 || ! kill -0 $apt 2>/dev/null; do :; done; '
-                            'kill -0 $apt 2>/dev/null && echo changing || echo ended' % command)
+                            'kill -0 $apt 2>/dev/null && echo "dpkg $((6 * 7))" || echo ended' % command)
     time.sleep(delay)
-    return 'changing' in seen
+    return 'dpkg 42' in seen
 
 
 def power_cuts(guest, screen):
     """Three power cuts: during a program upgrade, at home while idle, and
     while a site's picture package takes the demo set's place."""
     install = 'DEBIAN_FRONTEND=noninteractive apt-get install -y '
+    guest.serial.run('mountpoint -q /mnt || mount -t 9p -o trans=virtio,ro share /mnt')
     if not during_dpkg(guest, install + '/mnt/next/quorvel-guide-2.deb', 1.0):
         print('boot-test: the program upgrade ended before dpkg was seen at work', flush=True)
     cut_power(guest, screen, 'cut during a program upgrade', ('page2.jpg',), 'site', 'site')

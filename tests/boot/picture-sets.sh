@@ -10,6 +10,7 @@ now=$(cd "$app" && md5sum $names 2>/dev/null)
 printf '%s\n' "$now" | awk -v old="$1" -v new="$2" '
 BEGIN {
     while ((getline line < old) > 0) { split(line, f, "  "); o[f[2]] = f[1]; names[f[2]] = 1 }
+    close(old)
     while ((getline line < new) > 0) { split(line, f, "  "); n[f[2]] = f[1]; names[f[2]] = 1 }
 }
 NF == 2 { seen[$2] = $1 }
