@@ -7,10 +7,30 @@
 # systemd-boot, the kernel and its initrd, then the root file system.
 # Nothing is mounted: the file systems are made from folders.
 set -eu
-packages=$(cd "$1" && pwd)
+packages=$(cd "$1" && pwd -P)
 out=$2
 arch=${3:-amd64}
 here=$(cd "$(dirname "$0")" && pwd)
+
+# The output folder is emptied of what an earlier run made, as root: never
+# the packages' folder, one inside it, or one that holds it.
+whole=$(realpath -m "$out")
+if [ "$whole" = / ]; then
+    echo "image.sh: the output folder $out is the root, which holds the packages: give another" >&2
+    exit 2
+fi
+case "$packages/" in
+"$whole"/*)
+    echo "image.sh: the output folder $out holds the packages in $1: give another" >&2
+    exit 2
+    ;;
+esac
+case "$whole/" in
+"$packages"/*)
+    echo "image.sh: the output folder $out is inside the packages' folder $1: give another" >&2
+    exit 2
+    ;;
+esac
 
 # systemd-boot's file for the architecture, the name the firmware starts it
 # by, and the first serial port, which the test console is opened on.
@@ -29,10 +49,16 @@ root_uuid=6b1f2a0e-5c3d-4e8f-9a71-2d4c8b0e9f13
 esp_mib=256
 root_mib=3072
 
-rm -rf "$out"
+# Only what this script makes is removed; anything else in the folder stays.
+# Each name is the script's own, so that no folder given by mistake loses a
+# file of the same name.
+tree="$out/image-tree"
+boot="$out/image-boot"
+esp="$out/image-esp.img"
+rootfs="$out/image-rootfs.img"
+disk="$out/quorvel-kiosk.img"
 mkdir -p "$out"
-tree="$out/root"
-boot="$out/boot"
+rm -rf "$tree" "$boot" "$esp" "$rootfs" "$disk" "$out/image-loader.conf" "$out/image-entry.conf" "$out/${loader:?}"
 mkdir -p "$boot"
 
 program=$(ls "$packages"/quorvel-guide_*_"$arch".deb)
@@ -61,25 +87,24 @@ mmdebstrap --variant=minbase --architectures="$arch" \
 
 # The EFI system partition: systemd-boot, the kernel and the initrd, and one
 # entry that boots at once.
-esp="$out/esp.img"
 truncate -s "${esp_mib}M" "$esp"
 mkfs.fat -F 32 -n QUORVELESP "$esp" >/dev/null
 mmd -i "$esp" ::/EFI ::/EFI/BOOT ::/loader ::/loader/entries
 mcopy -i "$esp" "$out/$loader" "::/EFI/BOOT/$firmware"
 mcopy -i "$esp" "$(ls "$boot"/vmlinuz-*)" ::/vmlinuz
 mcopy -i "$esp" "$(ls "$boot"/initrd.img-*)" ::/initrd.img
-printf 'default quorvel.conf\ntimeout 0\n' >"$out/loader.conf"
+# editor no: a keyboard at boot must not change the kernel's command line
+# (init=/bin/sh would be a root shell on a public panel).
+printf 'default quorvel.conf\ntimeout 0\neditor no\n' >"$out/image-loader.conf"
 printf 'title Quorvel guide\nlinux /vmlinuz\ninitrd /initrd.img\noptions root=PARTUUID=%s rw quiet\n' \
-    "$root_uuid" >"$out/quorvel.conf"
-mcopy -i "$esp" "$out/loader.conf" ::/loader/loader.conf
-mcopy -i "$esp" "$out/quorvel.conf" ::/loader/entries/quorvel.conf
+    "$root_uuid" >"$out/image-entry.conf"
+mcopy -i "$esp" "$out/image-loader.conf" ::/loader/loader.conf
+mcopy -i "$esp" "$out/image-entry.conf" ::/loader/entries/quorvel.conf
 
-rootfs="$out/rootfs.img"
 mke2fs -q -t ext4 -L quorvel-root -d "$tree" "$rootfs" "${root_mib}M"
 
 # The disk: 1 MiB for the partition table, the two partitions, and room for
 # the backup table at the end.
-disk="$out/quorvel-kiosk.img"
 truncate -s "$((1 + esp_mib + root_mib + 1))M" "$disk"
 sfdisk --quiet "$disk" <<TABLE
 label: gpt
@@ -88,4 +113,4 @@ start=$((1 + esp_mib))MiB, size=${root_mib}MiB, type=4F68BCE3-E8CD-4DB1-96E7-FBC
 TABLE
 dd if="$esp" of="$disk" bs=1M seek=1 conv=notrunc,sparse status=none
 dd if="$rootfs" of="$disk" bs=1M seek="$((1 + esp_mib))" conv=notrunc,sparse status=none
-rm -rf "$esp" "$rootfs" "$tree" "$out"/*.conf "$out/${loader:?}"
+rm -rf "$esp" "$rootfs" "$tree" "$boot" "$out/image-loader.conf" "$out/image-entry.conf" "$out/${loader:?}"

@@ -9,6 +9,9 @@ PICTURE_TOOL makes the site's picture package; PACKAGE_DIR's own unless told
 The screen is read with QMP screendump and each grab is matched against the
 demo pictures; presses go through an absolute pointer (a USB tablet). The
 serial console, opened only for this test, kills, installs and reboots.
+Three times it ends QEMU with no shutdown, as a power cut does: at home,
+while idle; while apt swaps the demo pictures for a site's set; while apt
+upgrades the program.
 Prints the times it measured; exits non-zero at the first check that fails.
 """
 
@@ -268,17 +271,21 @@ class Screen:
         # the guide draws over them (buttons, the model list) adds about 1.
         return name if best < 6 else None
 
-    def wait_for(self, wanted, limit, what):
-        """Seconds until the screen shows wanted, and what it showed before."""
+    def wait_for(self, wanted, limit, what, must=True):
+        """Seconds until the screen shows wanted (a name, or a tuple of names
+        any of which will do), and what it showed before; with must False,
+        None where it never does."""
         began = time.monotonic()
         shown = []
         while time.monotonic() - began < limit:
             name = self.which()
             if not shown or shown[-1][0] != name:
                 shown.append((name, time.monotonic()))
-            if name == wanted:
+            if name == wanted or (isinstance(wanted, tuple) and name in wanted):
                 return time.monotonic() - began, shown
             time.sleep(0.25)
+        if not must:
+            return None
         fail('%s: %s never showed within %d s (seen: %s; last nearest: %s)'
              % (what, wanted, limit, [s[0] for s in shown], self.nearest))
 
@@ -311,9 +318,13 @@ def main():
     screen_refs = {name: reference(demo, name) for name in names}
 
     # A site's picture package whose home picture is the second question's.
+    # Every JPEG is encoded anew, so that each file tells by its checksum
+    # which set it came from while looking the same on the screen.
     site = os.path.join(WORK, 'site-pictures')
     shutil.copytree(demo, site)
     shutil.copy(os.path.join(demo, 'page2.jpg'), os.path.join(site, 'home.jpg'))
+    for name in glob.glob(os.path.join(site, '*.jpg')):
+        subprocess.run(['convert', name, '-quality', '93', name], check=True)
     subprocess.run([PICTURE_TOOL, 'package', site, '--name', 'boottest',
                     '--version', '1', '--output', share], check=True, stdout=subprocess.DEVNULL,
                    env=dict(os.environ, QT_QPA_PLATFORM='offscreen'))
@@ -326,11 +337,33 @@ def main():
     subprocess.run(['sed', '-i', r's/^Version: .*/&+next1/', os.path.join(tree, 'DEBIAN', 'control')], check=True)
     subprocess.run(['dpkg-deb', '--root-owner-group', '-b', tree, os.path.join(share, 'next', 'quorvel-guide.deb')],
                    check=True, stdout=subprocess.DEVNULL)
+    # And the one after it, which a power cut interrupts.
+    subprocess.run(['sed', '-i', r's/^\(Version: .*\)+next1$/\1+next2/', os.path.join(tree, 'DEBIAN', 'control')],
+                   check=True)
+    subprocess.run(['dpkg-deb', '--root-owner-group', '-b', tree, os.path.join(share, 'next', 'quorvel-guide-2.deb')],
+                   check=True, stdout=subprocess.DEVNULL)
+    # Each picture set's checksums, from the packages themselves, for the
+    # check after a power cut that every picture is one set's or the other's.
+    for name, deb in (('demo', glob.glob(os.path.join(PACKAGE_DIR, 'quorvel-guide-demo-pictures_*_all.deb'))[0]),
+                      ('site', os.path.join(share, 'quorvel-guide-pictures-boottest_1_all.deb'))):
+        unpacked = os.path.join(WORK, 'set-' + name)
+        subprocess.run(['dpkg-deb', '-x', deb, unpacked], check=True)
+        app = os.path.join(unpacked, 'opt', 'quorvel-guide', 'app')
+        pictures = sorted(f for f in os.listdir(app) if f.endswith(('.jpg', '.png')))
+        with open(os.path.join(share, name + '.md5'), 'w') as f:
+            f.write(subprocess.run(['md5sum'] + pictures, cwd=app, check=True, capture_output=True,
+                                   text=True).stdout)
+    shutil.copy(os.path.join(os.path.dirname(os.path.abspath(__file__)), 'picture-sets.sh'), share)
 
     # A copy of the image, booted with the test console on the serial port.
     disk = os.path.join(WORK, 'disk.img')
     subprocess.run(['cp', '--sparse=always', os.path.join(IMAGE_DIR, 'quorvel-kiosk.img'), disk], check=True)
     shutil.copy(MACHINE['firmware'][1], os.path.join(WORK, 'vars.fd'))
+    # No one at the panel's keyboard may edit the kernel's command line.
+    loader = subprocess.run(['mtype', '-i', disk + ESP, '::/loader/loader.conf'], check=True,
+                            capture_output=True, text=True).stdout
+    if not re.search(r'^editor\s+(no|false|0)\s*$', loader, re.M):
+        fail('systemd-boot\'s loader.conf lets the boot entry be edited:\n' + loader)
     entry = subprocess.run(['mtype', '-i', disk + ESP, '::/loader/entries/quorvel.conf'], check=True,
                            capture_output=True, text=True).stdout
     entry = entry.replace(' quiet', ' quiet console=%s,115200 quorvel.test-console' % MACHINE['serial'])
@@ -349,12 +382,12 @@ def main():
     print('boot-test: passed, %d s in all' % now())
 
 
-def back_to_home(guest, screen, command, what):
+def back_to_home(guest, screen, command, what, home='home.jpg'):
     guest.serial.run(command)
     began = time.monotonic()
     # The window goes away first, then the start picture comes, then home.
     screen.wait_for(None, BACK_LIMIT, what + ' (gone)')
-    seconds, start = start_then_home(screen, what)
+    seconds, start = start_then_home(screen, what, home)
     figure(what + ': home back', time.monotonic() - began)
     return start
 
@@ -380,10 +413,27 @@ def check(guest, screen):
     guest.serial.run('mount -t 9p -o trans=virtio,ro share /mnt')
     guest.serial.run('md5sum /opt/quorvel-guide/app/*.jpg /opt/quorvel-guide/app/*.png >/root/pictures.md5')
 
+    # The guide runs as its own user, in the unit's sandbox.
+    guest.serial.run('test "$(stat -c %U /proc/$(pidof quorvel-guide))" = quorvel-guide && ! getent passwd kiosk')
+    status = guest.serial.run("grep -E '^(NoNewPrivs|Seccomp|CapEff|CapBnd):' /proc/$(pidof quorvel-guide)/status")
+    fields = dict(line.split(':', 1) for line in status.split('\n')
+                  if re.match(r'(NoNewPrivs|Seccomp|CapEff|CapBnd):', line))
+    if fields.get('NoNewPrivs', '').strip() != '1' or fields.get('Seccomp', '').strip() != '2' or \
+            int(fields.get('CapBnd', '1'), 16) != 0:
+        fail('the guide runs outside its sandbox:\n' + status)
+    exposure = guest.serial.run('systemd-analyze security quorvel-guide-kiosk.service | tail -1')
+    exposure = re.search(r'Overall exposure level.*', exposure)
+    print('boot-test: the guide: %s; %s' % (', '.join('%s %s' % (key, value.strip()) for key, value in fields.items()),
+                                            exposure.group(0) if exposure else 'no exposure printed'), flush=True)
+
     back_to_home(guest, screen, 'kill -KILL $(pidof quorvel-guide)', 'killed guide')
     back_to_home(guest, screen, 'kill -KILL $(pidof cage)', 'killed compositor')
     guest.serial.run('date +%s >/root/restarted')
-    back_to_home(guest, screen, 'systemctl --no-block restart quorvel-guide-kiosk', 'unit restart')
+    # Started again with a state folder another user owns, as one kept from
+    # a release whose kiosk ran as another user: the unit takes it over.
+    back_to_home(guest, screen, 'systemctl stop quorvel-guide-kiosk && chown -R 4242:4242 /var/lib/quorvel-guide-kiosk'
+                 ' && systemctl --no-block start quorvel-guide-kiosk', 'unit restart')
+    guest.serial.run('test -z "$(find /var/lib/quorvel-guide-kiosk ! -user quorvel-guide)"')
     log = guest.serial.run('journalctl -u quorvel-guide-kiosk -o cat --no-pager --since @$(cat /root/restarted)')
     if any(fault in log for fault in ('ABRT', 'core-dump', 'Failed with result')):
         fail('the kiosk unit did not stop cleanly:\n' + log)
@@ -415,9 +465,20 @@ def check(guest, screen):
     guest.serial.run('DEBIAN_FRONTEND=noninteractive apt-get install -y /mnt/next/quorvel-guide.deb')
     guest.serial.run("dpkg-query -W -f '${Version}' quorvel-guide | grep -q next1")
     guest.serial.run('md5sum --quiet -c /root/pictures.md5')
+    # A removal that fails after prerm stopped the kiosk: dpkg runs postinst
+    # abort-remove, which starts it again.
+    kiosk = '/var/lib/dpkg/info/quorvel-guide-kiosk.'
+    back_to_home(guest, screen, '( (%sprerm remove && %spostinst abort-remove) >/root/abort.log 2>&1 & )'
+                 % (kiosk, kiosk), 'abort-remove', 'page2.jpg')
+    # A removal masks the unit; a purge unmasks it, and an install enables it.
+    unit = '/etc/systemd/system/quorvel-guide-kiosk.service'
+    guest.serial.run('DEBIAN_FRONTEND=noninteractive apt-get remove -y quorvel-guide-kiosk')
+    guest.serial.run('test "$(readlink %s)" = /dev/null' % unit)
     guest.serial.run('DEBIAN_FRONTEND=noninteractive apt-get purge -y quorvel-guide-kiosk')
+    guest.serial.run('! test -L %s' % unit)
     guest.serial.run('md5sum --quiet -c /root/pictures.md5')
     guest.serial.run('DEBIAN_FRONTEND=noninteractive apt-get install -y /mnt/quorvel-guide-kiosk_*_all.deb')
+    guest.serial.run('test "$(systemctl is-enabled quorvel-guide-kiosk)" = enabled')
     print('boot-test: a reinstall, an upgrade and a purge of the kiosk kept every picture', flush=True)
 
     # The guest's reset hung in the firmware under TCG here: QEMU ends at the
@@ -439,6 +500,88 @@ def check(guest, screen):
     guest.serial.wait_for(rb'root@[^:]*:~# ', BOOT_LIMIT)
     guest.serial.run('export SYSTEMD_PAGER= PAGER=cat')
     guest.serial.run('md5sum --quiet -c /root/pictures.md5')
+
+    power_cuts(guest, screen)
+
+
+def cut_power(guest, screen, what, homes, old, new):
+    """Ends QEMU with no shutdown and starts it again on the same disk: home
+    within the boot limit, and every picture the old set's or the new one's."""
+    guest.stop()
+    guest.start()
+    began = time.monotonic()
+    shown = screen.wait_for(homes, BOOT_LIMIT, what, must=False)
+    if shown:
+        figure(what + ': power-on to home', time.monotonic() - began)
+    guest.serial.wait_for(rb'root@[^:]*:~# ', BOOT_LIMIT)
+    guest.serial.run('stty cols 250; export SYSTEMD_PAGER= PAGER=cat')
+    guest.serial.run('mount -t 9p -o trans=virtio,ro share /mnt')
+    states = guest.serial.run("dpkg-query -W -f '${db:Status-Abbrev} ${Package} ${Version}\\n' 'quorvel-guide*'")
+    states = '\n'.join(line for line in states.split('\n') if re.match(r'[a-z][a-zA-Z ]{2} quorvel-guide', line))
+    sets = guest.serial.run('sh /mnt/picture-sets.sh /mnt/%s.md5 /mnt/%s.md5; echo "sets: $?"' % (old, new))
+    whole = re.search(r'sets: 0', sets)
+    sets = '\n'.join(line for line in sets.split('\n') if re.match(r'(pictures|missing|neither)', line))
+    print('boot-test: %s: after the cut, dpkg says:\n%s\nboot-test: %s' % (what, states.rstrip(), sets.strip()),
+          flush=True)
+    if not shown:
+        fail('%s: no home page within %d s (last nearest: %s)' % (what, BOOT_LIMIT, screen.nearest))
+    if not whole:
+        fail('%s: a picture is missing, or neither set\'s' % what)
+
+
+def install_after_cut(guest, package, what):
+    """The install a fleet's job runs again after a cut: dpkg --configure -a
+    first where dpkg asks for it, then the same apt-get install."""
+    install = 'DEBIAN_FRONTEND=noninteractive apt-get install -y ' + package
+    # The answers are worked out in the guest, so that the echoed command
+    # line never reads as one.
+    asked = guest.serial.run('if %s >/root/again.log 2>&1; then echo "install $((6 * 7))"; '
+                             'elif grep -q "dpkg --configure -a" /root/again.log; then echo "asked $((6 * 7))"; '
+                             'else cat /root/again.log; false; fi' % install)
+    asked = 'asked 42' in asked
+    if asked:
+        said = guest.serial.run('grep -h "^E:" /root/again.log || true')
+        print('boot-test: %s: apt said: %s' % (what, ' '.join(line for line in said.split('\n') if line.startswith('E:'))),
+              flush=True)
+        guest.serial.run('dpkg --configure -a')
+        guest.serial.run(install)
+    print('boot-test: %s: apt-get install again completed%s' % (
+        what, ', after dpkg --configure -a, which apt asked for' if asked else ' at once'), flush=True)
+
+
+def during_dpkg(guest, command, delay):
+    """Starts command in the guest and returns delay seconds after dpkg
+    first changes a package's state (its journal in /var/lib/dpkg/updates),
+    or after apt ends if that was never seen."""
+    seen = guest.serial.run('%s >/root/cut.log 2>&1 & apt=$!; until ls /var/lib/dpkg/updates/[0-9]* '
+                            '>/dev/null 2>&1 || ! kill -0 $apt 2>/dev/null; do :; done; '
+                            'kill -0 $apt 2>/dev/null && echo "dpkg $((6 * 7))" || echo ended' % command)
+    time.sleep(delay)
+    return 'dpkg 42' in seen
+
+
+def power_cuts(guest, screen):
+    """Three power cuts: during a program upgrade, at home while idle, and
+    while a site's picture package takes the demo set's place."""
+    install = 'DEBIAN_FRONTEND=noninteractive apt-get install -y '
+    guest.serial.run('mountpoint -q /mnt || mount -t 9p -o trans=virtio,ro share /mnt')
+    if not during_dpkg(guest, install + '/mnt/next/quorvel-guide-2.deb', 1.0):
+        print('boot-test: the program upgrade ended before dpkg was seen at work', flush=True)
+    cut_power(guest, screen, 'cut during a program upgrade', ('page2.jpg',), 'site', 'site')
+    install_after_cut(guest, '/mnt/next/quorvel-guide-2.deb', 'cut during a program upgrade')
+    guest.serial.run("dpkg-query -W -f '${Version}' quorvel-guide | grep -q next2")
+
+    cut_power(guest, screen, 'cut at home, idle', ('page2.jpg',), 'site', 'site')
+    guest.serial.run('test -z "$(dpkg --audit)"')
+
+    guest.serial.run(install + '/mnt/quorvel-guide-demo-pictures_*_all.deb')
+    guest.serial.run('sh /mnt/picture-sets.sh /mnt/demo.md5 /mnt/demo.md5')
+    site = '/mnt/quorvel-guide-pictures-boottest_1_all.deb'
+    if not during_dpkg(guest, install + site, 1.0):
+        print('boot-test: the picture package swap ended before dpkg was seen at work', flush=True)
+    cut_power(guest, screen, 'cut during a picture package swap', ('home.jpg', 'page2.jpg'), 'demo', 'site')
+    install_after_cut(guest, site, 'cut during a picture package swap')
+    guest.serial.run('sh /mnt/picture-sets.sh /mnt/site.md5 /mnt/site.md5')
 
 
 if __name__ == '__main__':
