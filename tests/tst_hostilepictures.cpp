@@ -40,6 +40,9 @@ private slots:
     void readingsOnTwoThreadsCountTheirOwnWarnings();
 
 private:
+    // Every file here is written just before it is read: the guide's wait
+    // for a changing file to settle is another test's subject.
+    const ASecondLater settledFiles;
     Basewidget *window = nullptr;
     QString replaced;
 };
@@ -419,8 +422,6 @@ void TestHostilePictures::pageOpens()
     if (!notHere.isEmpty())
         QSKIP(qPrintable(notHere));
     QVERIFY(plant(Hostile(hostile), name, finding));
-    // Planted just now: the guide waits for a file to settle before it reads it.
-    const GuideTest::ASecondLater settled;
     window->sltOpenWidget(DetailPage);
     QTRY_VERIFY(TestPictures::shownPicture(window) != PagePicture);
 
