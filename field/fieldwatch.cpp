@@ -1,7 +1,9 @@
 #include "fieldwatch.h"
 
 #include "quitonsignal.h"
+#ifdef QUORVEL_SCREENSHOTS
 #include "screenserver.h"
+#endif
 #ifdef QUORVEL_STATISTICS
 #include "visitstore.h"
 #endif
@@ -64,7 +66,9 @@ FieldWatch::FieldWatch(Basewidget *window)
     // The pictures are gathered once the start is over.
     QTimer::singleShot(MetricsSeconds * 1000, this, SLOT(sltNextPicturePage()));
 
+#ifdef QUORVEL_SCREENSHOTS
     screen = new ScreenServer(window);
+#endif
 }
 
 FieldWatch::~FieldWatch()
@@ -90,7 +94,9 @@ FieldWatch::~FieldWatch()
         Qt::BlockingQueuedConnection);
     thread.quit();
     thread.wait();
+#ifdef QUORVEL_SCREENSHOTS
     delete screen;
+#endif
 }
 
 int FieldWatch::screenshotCommand(int argc, char *argv[])
@@ -101,8 +107,13 @@ int FieldWatch::screenshotCommand(int argc, char *argv[])
         std::fputs("usage: quorvel-guide --screenshot FILE.png\n", stderr);
         return 2;
     }
+#ifdef QUORVEL_SCREENSHOTS
     QCoreApplication app(argc, argv);
     return ScreenServer::fetch(QString::fromLocal8Bit(argv[2]));
+#else
+    std::fputs("quorvel-guide: this build takes no picture of the screen (Qt without its network module)\n", stderr);
+    return 1;
+#endif
 }
 
 void FieldWatch::sltWrite()

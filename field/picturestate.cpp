@@ -9,6 +9,7 @@
 
 namespace {
 
+#ifndef Q_OS_WIN
 QString run(const QString &program, const QStringList &arguments)
 {
     QProcess process;
@@ -17,6 +18,7 @@ QString run(const QString &program, const QStringList &arguments)
         return QString();
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
+#endif
 
 } // namespace
 

@@ -11,9 +11,9 @@
 
 namespace {
 
+#ifndef Q_OS_WIN
 int pipeEnds[2] = {-1, -1};
 
-#ifndef Q_OS_WIN
 void handler(int)
 {
     const char byte = 1;

@@ -179,7 +179,7 @@ start=$(date +%s)
 install_guide "$SETUP"
 echo "  silent install: $(($(date +%s) - start)) s"
 check "installed into $FOLDER_WIN" [ -f "$FOLDER/quorvel-guide.exe" ]
-for file in Qt5Core.dll Qt5Gui.dll Qt5Widgets.dll Qt5Network.dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll \
+for file in Qt5Core.dll Qt5Gui.dll Qt5Widgets.dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll \
     platforms/qwindows.dll imageformats/qjpeg.dll styles/qwindowsvistastyle.dll Uninstall.exe \
     top.jpg home.jpg home_page.png 363ku_detial.jpg; do
     [ -f "$FOLDER/$file" ] || fail "installed: $file"
