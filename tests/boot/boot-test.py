@@ -9,7 +9,8 @@ PICTURE_TOOL makes the site's picture package; PACKAGE_DIR's own unless told
 The screen is read with QMP screendump and each grab is matched against the
 demo pictures; presses go through an absolute pointer (a USB tablet). The
 serial console, opened only for this test, kills, installs and reboots.
-Twice it ends QEMU with no shutdown, as a power cut does: while apt
+It stops the guide and the compositor (SIGSTOP): the watchdog must end the
+unit. Twice it ends QEMU with no shutdown, as a power cut does: while apt
 upgrades the program, and at home, while idle. (A cut while apt swaps the
 demo pictures for a site's set can leave no pictures at all, since apt
 removes the old set before it unpacks the new one: docs/packages.md.)
@@ -429,6 +430,14 @@ def check(guest, screen):
 
     back_to_home(guest, screen, 'kill -KILL $(pidof quorvel-guide)', 'killed guide')
     back_to_home(guest, screen, 'kill -KILL $(pidof cage)', 'killed compositor')
+    # A hung guide, and a hung compositor that stops the guide's frames: no
+    # process ends, but the watchdog ends the unit and it starts again.
+    for process, what in (('quorvel-guide', 'stopped guide'), ('cage', 'stopped compositor')):
+        guest.serial.run('date +%s >/root/stopped')
+        back_to_home(guest, screen, 'kill -STOP $(pidof %s)' % process, what)
+        log = guest.serial.run('journalctl -u quorvel-guide-kiosk -o cat --no-pager --since @$(cat /root/stopped)')
+        if 'watchdog' not in log.lower():
+            fail('%s: the watchdog did not end the unit:\n%s' % (what, log))
     guest.serial.run('date +%s >/root/restarted')
     # Started again with a state folder another user owns, as one kept from
     # a release whose kiosk ran as another user: the unit takes it over.
