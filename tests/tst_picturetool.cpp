@@ -120,7 +120,7 @@ int runTool(const QStringList &arguments, QByteArray *output = nullptr, const QS
         tool.setProcessEnvironment(environment);
     }
     tool.start(QStringLiteral(GUIDE_PICTURES), arguments);
-    if (!tool.waitForFinished(Patience::Ms))
+    if (!tool.waitForFinished(Patience::ProgramMs))
         return -1;
     if (output)
         *output = tool.readAllStandardOutput();
@@ -601,6 +601,11 @@ void TestPictureTool::fitNeverHarmsAFile()
     QFETCH(QString, setup);
     QFETCH(int, exitCode);
     QFETCH(QString, says);
+#ifdef Q_OS_WIN
+    // Windows has shortcut files where these rows need links, and no FIFOs.
+    if (setup.contains(QLatin1String("link")) || setup == QLatin1String("fifo"))
+        QSKIP("no symbolic links or FIFOs to plant on Windows");
+#endif
 
     QTemporaryDir parent;
     const QString folder = parent.filePath(QStringLiteral("pictures"));

@@ -19,6 +19,9 @@
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #endif
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace PictureFit {
 
@@ -145,10 +148,18 @@ bool writeReplacing(const QString &to, const std::function<bool(QIODevice *)> &w
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
                         | QFileDevice::ReadOther);
     file.close();
+#ifdef Q_OS_WIN
+    // The C library's rename on Windows refuses a name that is taken.
+    if (!MoveFileExW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(file.fileName()).utf16()),
+                     reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(to).utf16()),
+                     MOVEFILE_REPLACE_EXISTING))
+        return false;
+#else
     std::error_code error;
     std::filesystem::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(to).constData(), error);
     if (error)
         return false;
+#endif
     file.setAutoRemove(false);
     return true;
 }

@@ -9,6 +9,9 @@
 namespace Patience {
 
 constexpr int Ms = 60000;
+// The same for a whole run of a program over a whole folder of pictures,
+// which the sanitizers on a busy machine have made take over a minute.
+constexpr int ProgramMs = 5 * Ms;
 
 } // namespace Patience
 
