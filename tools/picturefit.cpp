@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QSaveFile>
 #include <QTemporaryFile>
 #include <QTextStream>
 
@@ -18,9 +19,6 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
-#endif
-#ifdef Q_OS_WIN
-#include <windows.h>
 #endif
 
 namespace PictureFit {
@@ -135,6 +133,16 @@ QString sizeText(QSize size)
     return QStringLiteral("%1 x %2").arg(size.width()).arg(size.height());
 }
 
+#ifdef Q_OS_WIN
+// On Windows QSaveFile writes beside to and replaces it by a rename of its
+// own, which takes a name already in use; a link there is a shortcut file,
+// which it does not follow.
+bool writeReplacing(const QString &to, const std::function<bool(QIODevice *)> &write)
+{
+    QSaveFile file(to);
+    return file.open(QIODevice::WriteOnly) && write(&file) && file.commit();
+}
+#else
 // Writes what write() puts into a new file beside to, which then takes to's
 // name by rename: a link at to is replaced, never written through to what it
 // leads to (QSaveFile would follow it), and a reader of to sees the old file
@@ -148,21 +156,14 @@ bool writeReplacing(const QString &to, const std::function<bool(QIODevice *)> &w
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
                         | QFileDevice::ReadOther);
     file.close();
-#ifdef Q_OS_WIN
-    // The C library's rename on Windows refuses a name that is taken.
-    if (!MoveFileExW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(file.fileName()).utf16()),
-                     reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(to).utf16()),
-                     MOVEFILE_REPLACE_EXISTING))
-        return false;
-#else
     std::error_code error;
     std::filesystem::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(to).constData(), error);
     if (error)
         return false;
-#endif
     file.setAutoRemove(false);
     return true;
 }
+#endif
 
 // The same entry of the same folder: fitting in place. A link in the output
 // folder that leads to the source picture is not the source's entry.
