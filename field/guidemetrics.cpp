@@ -20,7 +20,7 @@ QString label(QString value)
 
 QString seconds(const QDateTime &time)
 {
-    return QString::number(time.toMSecsSinceEpoch() / 1000.0, 'f', 3);
+    return QString::number(static_cast<double>(time.toMSecsSinceEpoch()) / 1000.0, 'f', 3);
 }
 
 void metric(QTextStream &out, const char *name, const char *type, const char *help)

@@ -29,7 +29,7 @@ void say(const QString &message)
 
 QString ScreenServer::socketPath()
 {
-    const QString named = qEnvironmentVariable("QUORVEL_GUIDE_SOCKET");
+    QString named = qEnvironmentVariable("QUORVEL_GUIDE_SOCKET");
     if (!named.isEmpty())
         return named;
     QString folder = qEnvironmentVariable("RUNTIME_DIRECTORY").section(QLatin1Char(':'), 0, 0);

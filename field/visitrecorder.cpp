@@ -15,7 +15,7 @@ void VisitRecorder::pageShown(PageId id, const QDateTime &at)
             Visits::Visit visit;
             visit.startHour = Visits::localHour(visitStart);
             // A clock set back meanwhile makes no visit of negative length.
-            visit.seconds = int(qBound<qint64>(0, visitStart.secsTo(at), 7 * 86400));
+            visit.seconds = int(qBound<qint64>(0, visitStart.secsTo(at), qint64(7) * 86400));
             visit.endPage = lastPage;
             ended.append(visit);
             ++visitCount[int(Visits::End::Button)];

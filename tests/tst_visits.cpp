@@ -200,10 +200,10 @@ void TestVisits::openingDatabase()
             QVERIFY(store.write(visitsBatch(3000), 20000));
         }
         QFile file(path);
-        QVERIFY(file.size() > 16 * 4096);
+        QVERIFY(file.size() > qint64(16) * 4096);
         QVERIFY(file.open(QIODevice::ReadWrite));
         // The pages of the visits' table and its index, past the schema.
-        file.seek(2 * 4096);
+        file.seek(qint64(2) * 4096);
         file.write(QByteArray(8 * 4096, '\xa5'));
     }
 
@@ -256,7 +256,7 @@ void TestVisits::writingFails()
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("visits.sqlite"));
     // A cap of a few pages stands in for a disk that has no room left.
-    const qint64 cap = cause == QLatin1String("full") ? 12 * 4096 : VisitStore::DefaultMaxBytes;
+    const qint64 cap = cause == QLatin1String("full") ? qint64(12) * 4096 : VisitStore::DefaultMaxBytes;
     VisitStore store(path, cap);
     QVERIFY(store.write(Visits::Batch(), 20000));
     {

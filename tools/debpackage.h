@@ -21,7 +21,7 @@ public:
     // one entry change, and the lintian overrides, in their places.
     bool addDocuments(const QString &site, const QString &licence, const QString &change, const QByteArray &overrides);
     // A maintainer script: postinst, postrm...
-    bool addScript(const QString &name, const QByteArray &script);
+    bool addScript(const QString &script, const QByteArray &text);
     // DEBIAN/md5sums and DEBIAN/control, after the last file: relations are
     // the package's Provides, Conflicts... lines; description its synopsis,
     // a new line and the long description's lines (each beginning with a space).

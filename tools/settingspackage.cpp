@@ -124,7 +124,7 @@ QByteArray settingsFrom(const QStringList &options, QString *problem)
             *problem = QStringLiteral("unknown setting %1").arg(options.at(i));
             return QByteArray();
         }
-        const QString value = options.at(i + 1);
+        const QString &value = options.at(i + 1);
         if (!option->accepts(value)) {
             *problem
                 = QStringLiteral("%1 takes %2, not \"%3\"").arg(options.at(i), QLatin1String(option->expected), value);
