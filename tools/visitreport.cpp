@@ -54,7 +54,9 @@ const char *kindName(Catalogue::PageKind kind)
 
 QString percent(qint64 part, qint64 whole)
 {
-    return whole > 0 ? QString::number(100.0 * part / whole, 'f', 1) + QLatin1Char('%') : QStringLiteral("-");
+    return whole > 0
+        ? QString::number(100.0 * static_cast<double>(part) / static_cast<double>(whole), 'f', 1) + QLatin1Char('%')
+        : QStringLiteral("-");
 }
 
 QString duration(int seconds)
@@ -487,7 +489,7 @@ bool VisitReport::writeChart(const QString &file, QString *error) const
         const double y = modelsArea.top() + i * row;
         painter.setPen(ink);
         painter.drawText(QRectF(620, y, 130, row), Qt::AlignRight | Qt::AlignVCenter, models.at(i).first);
-        const double w = (modelsArea.width() - 70) * double(models.at(i).second) / mostModel;
+        const double w = (modelsArea.width() - 70) * double(models.at(i).second) / static_cast<double>(mostModel);
         painter.setPen(Qt::NoPen);
         painter.setBrush(i == 0 ? accent : bar);
         painter.drawRect(QRectF(modelsArea.left(), y + 5, w, row - 10));
