@@ -326,14 +326,13 @@ void TestPackages::sitePackageReplacesDemoUnderARunningGuide()
     QCOMPARE(firstDifference(site), QString());
 
     // dpkg wrote each picture beside its name and renamed it into place: none
-    // was written in place, each is a new file, and the reader still reads
-    // the whole old one.
+    // was written in place, and the reader still reads the whole old one. Only
+    // the home picture's inode is compared: it is held open, so it cannot be
+    // handed to a new file, as the others' freed inodes may be.
     QCOMPARE(watch.notRenamed(true), QString());
-    for (const QString &name : GuidePictures::all()) {
-        struct stat info = {};
-        QCOMPARE(::stat(QFile::encodeName(App + name).constData(), &info), 0);
-        QVERIFY2(info.st_ino != before.value(name).inode, qPrintable(name));
-    }
+    struct stat info = {};
+    QCOMPARE(::stat(QFile::encodeName(App + QStringLiteral("/home.jpg")).constData(), &info), 0);
+    QVERIFY(info.st_ino != before.value(QStringLiteral("/home.jpg")).inode);
     QCOMPARE(firstHalf + reader.readAll(), demoHome);
 
     // The running guide shows the site's pictures at its next paint.
