@@ -381,7 +381,9 @@ void TestPictureTool::commandLine_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QByteArray>("defaults"); // the panel's settings file; null: none
+    // The panel's settings file, then after a line "--- site" a site's
+    // settings package's, read after it; null: none.
+    QTest::addColumn<QByteArray>("defaults");
 
     QTest::newRow("check, demo set") << QStringList{"check", "DEMO"} << 0 << QByteArray();
     QTest::newRow("check, a folder without pictures") << QStringList{"check", "EMPTY"} << 1 << QByteArray();
@@ -413,6 +415,11 @@ void TestPictureTool::commandLine_data()
         << QStringList{"check", "PHOTO"} << 0 << QByteArray("#QT_SCALE_FACTOR=3.6\n");
     QTest::newRow("check, --scale over the settings")
         << QStringList{"check", "--scale", "1", "PHOTO"} << 0 << QByteArray("QT_SCALE_FACTOR=3.6\n");
+    QTest::newRow("check, a site's settings over the panel's")
+        << QStringList{"check", "PHOTO"} << 1 << QByteArray("QT_SCALE_FACTOR=1\n--- site\nQT_SCALE_FACTOR=\"3.6\"\n");
+    QTest::newRow("check, the panel's scale where the site's settings set none")
+        << QStringList{"check", "PHOTO"} << 1
+        << QByteArray("QT_SCALE_FACTOR=3.6\n--- site\nQUORVEL_GUIDE_IDLE_SECONDS=\"120\"\n");
 }
 
 void TestPictureTool::commandLine()
@@ -433,15 +440,23 @@ void TestPictureTool::commandLine()
         home.close();
         arguments.replaceInStrings(QStringLiteral("PHOTO"), empty.path());
     }
-    // Not the machine's own settings: a file of the row's, or none.
+    // Not the machine's own settings: the row's files, or none.
     QTemporaryDir settings;
-    const QString file = settings.filePath(QStringLiteral("quorvel-guide"));
+    QStringList files{settings.filePath(QStringLiteral("quorvel-guide"))};
     if (!defaults.isNull()) {
-        QFile written(file);
-        QVERIFY(written.open(QIODevice::WriteOnly));
-        written.write(defaults);
+        const int site = defaults.indexOf("--- site\n");
+        QList<QByteArray> contents{site < 0 ? defaults : defaults.left(site)};
+        if (site >= 0) {
+            contents.append(defaults.mid(site + int(qstrlen("--- site\n"))));
+            files.append(settings.filePath(QStringLiteral("site-settings")));
+        }
+        for (int i = 0; i < files.size(); ++i) {
+            QFile written(files.at(i));
+            QVERIFY(written.open(QIODevice::WriteOnly));
+            written.write(contents.at(i));
+        }
     }
-    QCOMPARE(runTool(arguments, nullptr, file), exitCode);
+    QCOMPARE(runTool(arguments, nullptr, files.join(QDir::listSeparator())), exitCode);
 }
 
 void TestPictureTool::checkJsonNamesEveryPicture()

@@ -11,6 +11,7 @@
 #include "shell/guidefont.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLoggingCategory>
 #include <QTextStream>
 
@@ -24,8 +25,9 @@ const char Usage[] = R"(usage: guide-pictures COMMAND
                          say what the guide will make of each picture in DIR,
                          and how long each takes to read, at the scale factor
                          F the guide runs with (by default the one set in
-                         /etc/default/quorvel-guide, or the file that
-                         QUORVEL_GUIDE_DEFAULTS names, else 1); exit status 1
+                         /etc/default/quorvel-guide or a site's settings
+                         package, or in the files QUORVEL_GUIDE_DEFAULTS
+                         names, else 1); exit status 1
                          when one is missing or unreadable
   overlay DIR OUT        render every page with the pictures in DIR, its
                          buttons outlined, into OUT/page-NNN.png and OUT/index.html
@@ -90,11 +92,14 @@ int main(int argc, char *argv[])
         return Preview::run(args);
     const bool force = args.removeAll(QStringLiteral("--force")) > 0;
     const bool json = args.removeAll(QStringLiteral("--json")) > 0;
-    // The kiosk's settings, or a copy of another panel's named instead.
-    const QString defaults = qEnvironmentVariableIsSet("QUORVEL_GUIDE_DEFAULTS")
-        ? qEnvironmentVariable("QUORVEL_GUIDE_DEFAULTS")
-        : QStringLiteral("/etc/default/quorvel-guide");
-    double scale = PictureCheck::scaleFromDefaults(defaults);
+    // The kiosk's settings, then a site's settings package, which the units
+    // read after them; or copies of another panel's named instead.
+    const QStringList defaults = qEnvironmentVariableIsSet("QUORVEL_GUIDE_DEFAULTS")
+        ? qEnvironmentVariable("QUORVEL_GUIDE_DEFAULTS").split(QDir::listSeparator(), Qt::SkipEmptyParts)
+        : QStringList{QStringLiteral("/etc/default/quorvel-guide"), QLatin1String(SettingsPackage::SettingsFile)};
+    double scale = 1.0;
+    for (const QString &file : defaults)
+        scale = PictureCheck::scaleFromDefaults(file, scale);
     const int scaleAt = args.indexOf(QStringLiteral("--scale"));
     if (scaleAt >= 0) {
         if (!PictureFit::scaleFrom(args.value(scaleAt + 1), &scale))

@@ -255,12 +255,11 @@ QVector<Finding> check(const QString &folder, double scale)
     return findings;
 }
 
-double scaleFromDefaults(const QString &path)
+double scaleFromDefaults(const QString &path, double scale)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return 1.0;
-    double scale = 1.0;
+        return scale;
     // Shell assignments; the last one counts, as when the unit reads the file.
     for (const QByteArray &line : file.readAll().split('\n')) {
         const QByteArray assignment = line.trimmed();

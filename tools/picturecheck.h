@@ -41,8 +41,8 @@ QVector<Finding> check(const QString &folder, double scale = 1.0);
 Finding checkOne(const QString &folder, const QString &name, double scale = 1.0);
 
 // The QT_SCALE_FACTOR a defaults file such as /etc/default/quorvel-guide sets;
-// 1 when it sets none.
-double scaleFromDefaults(const QString &path);
+// scale, the one an earlier file set, when it sets none.
+double scaleFromDefaults(const QString &path, double scale = 1.0);
 
 // Missing, empty, unreadable, over budget or damaged: the guide would show a
 // blank or broken page, or a button without its icon.
