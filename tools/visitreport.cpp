@@ -299,29 +299,23 @@ QString VisitReport::table() const
                    .arg(QString(bar, QLatin1Char('#')));
     }
 
-    out << "\nPages most looked at      Views   Share\n";
-    for (const auto &page : top(viewsByPage, 10))
-        out << QStringLiteral("  %1 %2 %3\n")
-                   .arg(pageName(page.first), -22)
-                   .arg(page.second, 7)
-                   .arg(percent(page.second, pageViews()), 6);
-
+    // The ten largest counts of a kind, each as its share of the whole.
+    const auto ranked = [&out](const char *heading, const auto &rows, qint64 whole, const auto &nameOf) {
+        out << heading;
+        for (const auto &row : rows)
+            out << QStringLiteral("  %1 %2 %3\n")
+                       .arg(nameOf(row.first), -22)
+                       .arg(row.second, 7)
+                       .arg(percent(row.second, whole), 6);
+    };
+    ranked("\nPages most looked at      Views   Share\n", top(viewsByPage, 10), pageViews(), &VisitReport::pageName);
     qint64 modelViews = 0;
     for (const qint64 views : viewsByModel)
         modelViews += views;
-    out << "\nModels most looked at     Views   Share\n";
-    for (const auto &model : top(viewsByModel, 10))
-        out << QStringLiteral("  %1 %2 %3\n")
-                   .arg(model.first, -22)
-                   .arg(model.second, 7)
-                   .arg(percent(model.second, modelViews), 6);
-
-    out << "\nWhere visits end          Visits  Share\n";
-    for (const auto &page : top(endsByPage, 10))
-        out << QStringLiteral("  %1 %2 %3\n")
-                   .arg(pageName(page.first), -22)
-                   .arg(page.second, 7)
-                   .arg(percent(page.second, visits()), 6);
+    ranked("\nModels most looked at     Views   Share\n", top(viewsByModel, 10), modelViews,
+           [](const QString &model) { return model; });
+    ranked("\nWhere visits end          Visits  Share\n", top(endsByPage, 10), qint64(visits()),
+           &VisitReport::pageName);
     out.flush();
     return text;
 }
