@@ -1,6 +1,7 @@
 #include "shell/basewidget.h"
 
 #include "support/guidetest.h"
+#include "support/patience.h"
 #include "support/testpictures.h"
 
 #include <QPushButton>
@@ -64,7 +65,7 @@ void TestFeatures::leafThroughAndBack()
     // In from the home page's feature area.
     window->sltOpenWidget(HomePageId);
     GuideTest::click(*window, QPoint(711, 318));
-    QTRY_COMPARE(GuideTest::shownPageId(*window), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(GuideTest::shownPageId(*window), 2, Patience::Ms);
 
     QVERIFY(window->page()->btnPrevious->isHidden());
     for (PageId id = 3; id <= 13; ++id) {

@@ -215,19 +215,19 @@ void TestField::watchdog()
     Watchdog *dog = new Watchdog(&window, new SystemdNotify(listener.name, 300000), 600000);
 
     // Before the first frame: alive, not ready.
-    QTRY_VERIFY(listener.seen().contains("WATCHDOG=1"));
+    QTRY_VERIFY_WITH_TIMEOUT(listener.seen().contains("WATCHDOG=1"), Patience::Ms);
     QVERIFY(!dog->hasPainted());
 
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTRY_VERIFY(dog->hasPainted());
+    QTRY_VERIFY_WITH_TIMEOUT(dog->hasPainted(), Patience::Ms);
     QList<QByteArray> got = listener.take();
     QCOMPARE(got.count("READY=1"), 1);
 
     if (frames == QLatin1String("stopped"))
         window.hide();
     const int askedBefore = dog->repaintsAsked();
-    QTRY_VERIFY(dog->repaintsAsked() >= askedBefore + 4);
+    QTRY_VERIFY_WITH_TIMEOUT(dog->repaintsAsked() >= askedBefore + 4, Patience::Ms);
     got = listener.take();
     QVERIFY(!got.contains("READY=1"));
     if (frames == QLatin1String("painting"))
@@ -265,7 +265,7 @@ void TestField::noScreen()
     if (shown) {
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTRY_VERIFY(dog->hasPainted());
+        QTRY_VERIFY_WITH_TIMEOUT(dog->hasPainted(), Patience::Ms);
         QVERIFY(referenceOver.wait(10 * waitMs));
         QCOMPARE(noScreen.count(), 0);
         QVERIFY(listener.take().contains("READY=1"));
@@ -421,7 +421,7 @@ void TestField::schedule()
     QCOMPARE(GuideTest::shownPageId(window), 61);
     schedule->setClock(at(2, "08:00"));
     QVERIFY(schedule->isOpen());
-    QTRY_COMPARE(GuideTest::shownPageId(window), HomePageId);
+    QTRY_COMPARE_WITH_TIMEOUT(GuideTest::shownPageId(window), HomePageId, Patience::Ms);
     QCOMPARE(closed.count(), 1);
 }
 

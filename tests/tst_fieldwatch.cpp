@@ -89,13 +89,14 @@ void TestFieldWatch::visitsAndMetrics()
         // A visit that the return after inactivity ends, then one the home button ends.
         window.sltOpenWidget(61);
         idle->setClock(31000);
-        QTRY_COMPARE(GuideTest::shownPageId(window), HomePageId);
+        QTRY_COMPARE_WITH_TIMEOUT(GuideTest::shownPageId(window), HomePageId, Patience::Ms);
         window.sltOpenWidget(62);
         GuideTest::click(window, GuideTest::HomeButton);
-        QTRY_COMPARE(GuideTest::shownPageId(window), HomePageId);
+        QTRY_COMPARE_WITH_TIMEOUT(GuideTest::shownPageId(window), HomePageId, Patience::Ms);
 
         field.sltMetrics();
-        QTRY_VERIFY(readAll(metricsFile).contains(QLatin1String("quorvel_guide_visits_total{ended=\"idle\"} 1")));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            readAll(metricsFile).contains(QLatin1String("quorvel_guide_visits_total{ended=\"idle\"} 1")), Patience::Ms);
         const QString metrics = readAll(metricsFile);
         QVERIFY2(metrics.contains(QLatin1String("quorvel_guide_visits_total{ended=\"button\"} 1")),
                  qPrintable(metrics));
@@ -142,10 +143,12 @@ void TestFieldWatch::statisticsOff()
         QVERIFY(GuideTest::showHome(window));
         window.sltOpenWidget(61);
         GuideTest::click(window, GuideTest::HomeButton);
-        QTRY_COMPARE(GuideTest::shownPageId(window), HomePageId);
+        QTRY_COMPARE_WITH_TIMEOUT(GuideTest::shownPageId(window), HomePageId, Patience::Ms);
         field.sltWrite();
         field.sltMetrics();
-        QTRY_VERIFY(readAll(metricsFile).contains(QLatin1String("quorvel_guide_visits_total{ended=\"button\"} 1")));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            readAll(metricsFile).contains(QLatin1String("quorvel_guide_visits_total{ended=\"button\"} 1")),
+            Patience::Ms);
     }
     QVERIFY(QDir(state.path()).entryList(QDir::Files).isEmpty());
 }

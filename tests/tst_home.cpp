@@ -1,6 +1,7 @@
 #include "shell/basewidget.h"
 
 #include "support/guidetest.h"
+#include "support/patience.h"
 #include "support/testpictures.h"
 
 #include <QAbstractItemView>
@@ -107,7 +108,7 @@ void TestHome::rowOpensItsModelPage()
     QCOMPARE(afterName.simplified().section(QLatin1Char(' '), 0, 0), QString::number(row));
 
     // The model page shows the picture named after the row.
-    QTRY_COMPARE(window->page()->pageId, 56 + row);
+    QTRY_COMPARE_WITH_TIMEOUT(window->page()->pageId, 56 + row, Patience::Ms);
     QCOMPARE(TestPictures::shownPicture(window), QLatin1Char('/') + model.toLower() + QLatin1String(".jpg"));
 }
 
@@ -121,13 +122,13 @@ void TestHome::rowChosenWithThePointerOpensItsModelPage()
 #endif
     GuideTest::click(*window, QPoint(711, 125));
     QAbstractItemView *rows = list()->view();
-    QTRY_VERIFY(rows->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(rows->isVisible(), Patience::Ms);
     // The open list ignores a release that comes too soon after it opened.
     QTest::qWait(QApplication::doubleClickInterval() + 100);
     const QRect row5 = rows->visualRect(list()->model()->index(5, 0));
     QTest::mouseClick(rows->viewport(), Qt::LeftButton, Qt::NoModifier, row5.center());
 
-    QTRY_COMPARE(TestPictures::shownPicture(window), QStringLiteral("/363ku.jpg"));
+    QTRY_COMPARE_WITH_TIMEOUT(TestPictures::shownPicture(window), QStringLiteral("/363ku.jpg"), Patience::Ms);
     QCOMPARE(window->page()->pageId, 61);
 }
 

@@ -423,7 +423,7 @@ void TestHostilePictures::pageOpens()
         QSKIP(qPrintable(notHere));
     QVERIFY(plant(Hostile(hostile), name, finding));
     window->sltOpenWidget(DetailPage);
-    QTRY_VERIFY(TestPictures::shownPicture(window) != PagePicture);
+    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::shownPicture(window) != PagePicture, Patience::Ms);
 
     // From pressing "previous" on the detail page until the page has painted.
     const PaintCounter paints(window);

@@ -111,7 +111,7 @@ void TestInstalled::startsThroughItsLinkAndReachesHome()
     QTRY_VERIFY_WITH_TIMEOUT(distanceFromPicture(x.grab(frame), prefix + QStringLiteral("/app/home.jpg")) < 8,
                              Patience::Ms);
     x.tap(frame.topLeft() + QPoint(711, 125));
-    QTRY_VERIFY(x.viewableWindows() > 1);
+    QTRY_VERIFY_WITH_TIMEOUT(x.viewableWindows() > 1, Patience::Ms);
     for (int row = 0; row < 5; ++row)
         x.typeKey("Down");
     x.typeKey("Return");

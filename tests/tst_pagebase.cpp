@@ -479,7 +479,7 @@ void TestPageBase::pictureFollowsTheFile()
     if (change != Appears) {
         const QString probe = TestPictures::path(QStringLiteral("/follow-tick"));
         const RemovedAtEnd removedProbe{probe};
-        QTRY_VERIFY(inALaterTick(path, probe));
+        QTRY_VERIFY_WITH_TIMEOUT(inALaterTick(path, probe), Patience::Ms);
     }
     QVERIFY(showAsWindow(page));
     const Paints paints(&page);
@@ -534,7 +534,7 @@ void TestPageBase::pictureFollowsTheFile()
 
     // The page repaints by itself, and shows the file once it has settled,
     // within about a second.
-    QTRY_VERIFY(paints.count > 0);
+    QTRY_VERIFY_WITH_TIMEOUT(paints.count > 0, Patience::Ms);
     WithoutOverride user;
     Q_UNUSED(user) // it acts by living, on Linux only
     QTRY_COMPARE_WITH_TIMEOUT(renderWithoutBackground(page).pixel(500, 300), after, Patience::Ms);
@@ -618,7 +618,7 @@ void TestPageBase::settlingFileIsTimedOnceAndDecodedOnce()
         }
         const QString probe = TestPictures::path(QStringLiteral("/settling-tick"));
         const RemovedAtEnd removedProbe{probe};
-        QTRY_VERIFY(inALaterTick(path, probe));
+        QTRY_VERIFY_WITH_TIMEOUT(inALaterTick(path, probe), Patience::Ms);
     }
     QVERIFY(showAsWindow(page));
     QVERIFY(writeFlat(next, Qt::blue));

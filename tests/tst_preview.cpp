@@ -150,11 +150,13 @@ void TestPreview::pressesWorkAsInTheGuide()
         const GuideSurvey::Button &button = page.buttons.first();
         QVERIFY(button.target != NoPageId);
         GuideTest::click(*window, button.rect.center());
-        QTRY_COMPARE(preview->shownPage(), button.target);
+        QTRY_COMPARE_WITH_TIMEOUT(preview->shownPage(), button.target, Patience::Ms);
         // The outlines follow, over the new page.
-        QTRY_VERIFY(near(onScreen(window).pixel(preview->surveyed(button.target).buttons.first().rect.left() + 1,
-                                                preview->surveyed(button.target).buttons.first().rect.center().y()),
-                         roleColour(preview->surveyed(button.target).buttons.first().role)));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            near(onScreen(window).pixel(preview->surveyed(button.target).buttons.first().rect.left() + 1,
+                                        preview->surveyed(button.target).buttons.first().rect.center().y()),
+                 roleColour(preview->surveyed(button.target).buttons.first().role)),
+            Patience::Ms);
         checkOutlines(window->grab().toImage(), preview->surveyed(button.target));
     }
 }
@@ -164,7 +166,7 @@ void TestPreview::savedPictureShowsWithoutAPress()
     window->sltOpenWidget(14);
     const QString name = preview->surveyed(14).picture;
     const QPoint corner(TestPictures::CornerX, window->height() - TestPictures::CornerFromBottom);
-    QTRY_VERIFY(near(onScreen(window).pixel(corner), TestPictures::colourOf(name)));
+    QTRY_VERIFY_WITH_TIMEOUT(near(onScreen(window).pixel(corner), TestPictures::colourOf(name)), Patience::Ms);
 
     // Saved as an editor saves: written beside, then renamed over the old one.
     QImage white(PageSize, QImage::Format_RGB32);

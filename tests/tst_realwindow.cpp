@@ -194,7 +194,7 @@ void TestRealWindow::walk()
         x.tap(frame.topLeft() + step.tap * scale);
         if (step.listRow > 0) {
             // The open list takes the keys, whatever has the focus.
-            QTRY_VERIFY(x.viewableWindows() > 1);
+            QTRY_VERIFY_WITH_TIMEOUT(x.viewableWindows() > 1, Patience::Ms);
             for (int row = 0; row < step.listRow; ++row)
                 x.typeKey("Down");
             x.typeKey("Return");
@@ -285,10 +285,11 @@ void TestRealWindow::closedHours()
     // Xvfb has no DPMS: there the guide says that the screen stays on.
     QString errors;
     if (x.hasDpms())
-        QTRY_VERIFY(x.isScreenOff());
+        QTRY_VERIFY_WITH_TIMEOUT(x.isScreenOff(), Patience::Ms);
     else
-        QTRY_VERIFY(
-            (errors += QString::fromLocal8Bit(guide.readAllStandardError())).contains(QLatin1String("no DPMS")));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (errors += QString::fromLocal8Bit(guide.readAllStandardError())).contains(QLatin1String("no DPMS")),
+            Patience::Ms);
     QCOMPARE(guide.state(), QProcess::Running);
 
     x.closeWindow(window);

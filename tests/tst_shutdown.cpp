@@ -130,7 +130,7 @@ void closeAndCheck(Basewidget *window, WatcherWitness &witness, int widgetsBefor
     bool last = false;
     QMetaObject::invokeMethod(
         qApp, [&last] { last = true; }, Qt::QueuedConnection);
-    QTRY_VERIFY(last);
+    QTRY_VERIFY_WITH_TIMEOUT(last, Patience::Ms);
     QCOMPARE(metaCalls.count, 1);
     QCOMPARE(pageObjects(), 0);
     QCOMPARE(QApplication::allWidgets().size(), widgetsBefore);

@@ -114,7 +114,7 @@ void TestTopWatcher::homeRequestIsCarriedOutAfterItsSlotReturned()
 
     QVERIFY(homeStillShownAfterItsSlot);
     QCOMPARE(window.page(), home.data());
-    QTRY_VERIFY(home.isNull());
+    QTRY_VERIFY_WITH_TIMEOUT(home.isNull(), Patience::Ms);
     QCOMPARE(GuideTest::pageClass(window), QByteArray("QuorvelLayer4"));
     QCOMPARE(window.page()->pageId, 61);
 }
@@ -130,7 +130,7 @@ void TestTopWatcher::queuedHomeRequestsRunInOrder()
     modelList(window)->setCurrentIndex(7);
     modelList(window)->setCurrentIndex(2);
 
-    QTRY_COMPARE(log.entries.size(), 3);
+    QTRY_COMPARE_WITH_TIMEOUT(log.entries.size(), 3, Patience::Ms);
     QCOMPARE(log.entries.at(0).pageId, 61);
     QCOMPARE(log.entries.at(1).pageId, 63);
     QCOMPARE(log.entries.at(2).pageId, 58);
@@ -147,11 +147,11 @@ void TestTopWatcher::exitWithoutAWaitIsHarmless()
     const int homeShown = log.entries.size();
     emit window.topWatcher()->sigExit();
     modelList(window)->setCurrentIndex(3);
-    QTRY_COMPARE(window.page()->pageId, 59);
+    QTRY_COMPARE_WITH_TIMEOUT(window.page()->pageId, 59, Patience::Ms);
     // A last request through the watcher's thread comes after anything the
     // exit could have set off there: once it is shown, nothing else came.
     emit window.topWatcher()->sigSend(60);
-    QTRY_COMPARE(window.page()->pageId, 60);
+    QTRY_COMPARE_WITH_TIMEOUT(window.page()->pageId, 60, Patience::Ms);
     QCOMPARE(log.entries.size(), homeShown + 2);
     QCOMPARE(log.entries.at(homeShown).pageId, 59);
 }
@@ -236,7 +236,7 @@ void TestTopWatcher::idleReturn()
     const QPointer<QComboBox> list = modelList(window);
     if (listOpen) {
         GuideTest::press(window, QPoint(711, 125));
-        QTRY_VERIFY(list->view()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(list->view()->isVisible(), Patience::Ms);
     }
     const qint64 start = idle->clockTime();
     const qint64 lastBefore = start + 29000;
@@ -256,7 +256,7 @@ void TestTopWatcher::idleReturn()
         fingers.down(0, QPoint(20, 580));
     } else if (activity == QLatin1String("list choice")) {
         list->setCurrentIndex(5);
-        QTRY_COMPARE(window.page()->pageId, 61);
+        QTRY_COMPARE_WITH_TIMEOUT(window.page()->pageId, 61, Patience::Ms);
         reached = HomePageId;
     }
     QPointer<AbstractQuorvelWidget> shown = window.page();
@@ -276,11 +276,11 @@ void TestTopWatcher::idleReturn()
     QCOMPARE(list && list->view()->isVisible(), listOpen);
 
     idle->setClock(upAt);
-    QTRY_COMPARE(GuideTest::shownPageId(window), reached);
+    QTRY_COMPARE_WITH_TIMEOUT(GuideTest::shownPageId(window), reached, Patience::Ms);
     if (reached == HomePageId && shown && GuideTest::shownPageId(window) == HomePageId)
         QCOMPARE(window.page(), shown.data()); // the home page stays as it was
     if (listOpen)
-        QTRY_VERIFY(!modelList(window)->view()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!modelList(window)->view()->isVisible(), Patience::Ms);
     QCOMPARE(modelList(window) ? modelList(window)->currentIndex() : 0, 0);
 }
 
