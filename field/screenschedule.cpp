@@ -57,6 +57,9 @@ ScreenSchedule::ScreenSchedule(QWidget *window, const ScreenHours &hours, Power 
       hours(hours),
       how(power)
 {
+    // Precise: a coarse timer may wake up to three seconds before the minute
+    // it waits for, and the screen would change a minute late.
+    timer.setTimerType(Qt::PreciseTimer);
     timer.setSingleShot(true);
     connect(&timer, SIGNAL(timeout()), this, SLOT(sltCheck()));
     // Looked at once the event loop runs: ending at closing needs it.

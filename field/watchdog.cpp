@@ -21,6 +21,8 @@ Watchdog::Watchdog(QWidget *window, SystemdNotify *notify, int screenWaitMs)
         connect(&ticker, SIGNAL(timeout()), this, SLOT(sltTick()));
         ticker.start();
     }
+    // Precise: a coarse timer may end the wait up to a twentieth early.
+    screenWait.setTimerType(Qt::PreciseTimer);
     screenWait.setSingleShot(true);
     connect(&screenWait, SIGNAL(timeout()), this, SLOT(sltScreenWaitOver()));
     screenWait.start(screenWaitMs);
