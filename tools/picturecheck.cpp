@@ -221,18 +221,17 @@ Finding checkOne(const QString &folder, const QString &name, double scale)
         finding.message = QStringLiteral("damaged, shown only in part: %1").arg(reading.firstWarning.trimmed());
         return finding;
     }
+    QString slowText;
     if (!icon && reading.cpuNs > SlowFloorNs) {
         const qint64 readNs = readingNs(bytes, target, budget);
         const qint64 pageNs = pageSizeReadNs(reading.image, reading.cost.format);
         finding.readMs = qRound(double(readNs) / 1e6);
         if (readNs > SlowFactor * pageNs && readNs > SlowFloorNs) {
-            finding.status = Status::Slow;
-            finding.message = QStringLiteral("%1: takes %2 ms to show on this machine, %3 times a picture of the "
-                                             "page's size; `guide-pictures fit` scales it down to the page")
-                                  .arg(sizeText(finding.size))
-                                  .arg(finding.readMs)
-                                  .arg(qRound(double(readNs) / double(qMax<qint64>(pageNs, 1))));
-            return finding;
+            finding.slow = true;
+            slowText = QStringLiteral("it takes %1 ms to show on this machine, %2 times a picture of the page's "
+                                      "size; `guide-pictures fit` scales it down to the page")
+                           .arg(finding.readMs)
+                           .arg(qRound(double(readNs) / double(qMax<qint64>(pageNs, 1))));
         }
     }
 
@@ -244,6 +243,9 @@ Finding checkOne(const QString &folder, const QString &name, double scale)
         finding.message = QStringLiteral("%1 data behind a .%2 name: the guide still shows it")
                               .arg(finding.format.toUpper(), suffix);
     }
+    if (finding.slow)
+        finding.message
+            = (finding.message.isEmpty() ? sizeText(finding.size) : finding.message) + QStringLiteral("; ") + slowText;
     return finding;
 }
 
@@ -319,8 +321,6 @@ QString statusName(Status status)
         return QStringLiteral("other-format");
     case Status::Fitted:
         return QStringLiteral("fitted");
-    case Status::Slow:
-        return QStringLiteral("slow");
     }
     return QString();
 }
@@ -333,10 +333,9 @@ QString toText(const QVector<Finding> &findings, const QString &folder)
     for (const Finding &finding : findings) {
         const bool fault = isFault(finding.status);
         faults += fault;
-        notes += !fault && finding.status != Status::Ok;
-        const QString mark = fault         ? QStringLiteral("FAULT")
-            : finding.status == Status::Ok ? QStringLiteral("ok")
-                                           : QStringLiteral("note");
+        const bool note = !fault && (finding.status != Status::Ok || finding.slow);
+        notes += note;
+        const QString mark = fault ? QStringLiteral("FAULT") : note ? QStringLiteral("note") : QStringLiteral("ok");
         text += QStringLiteral("  %1  %2  %3 ms  %4\n")
                     .arg(mark, -5)
                     .arg(finding.name.mid(1), -22)
@@ -356,11 +355,10 @@ QString toJson(const QVector<Finding> &findings, const QString &folder)
     QJsonArray pictures;
     bool allReadable = true;
     for (const Finding &finding : findings) {
-        QJsonObject picture{{QStringLiteral("name"), finding.name.mid(1)},
-                            {QStringLiteral("status"), statusName(finding.status)},
-                            {QStringLiteral("fault"), isFault(finding.status)},
-                            {QStringLiteral("message"), finding.message},
-                            {QStringLiteral("readMs"), finding.readMs}};
+        QJsonObject picture{
+            {QStringLiteral("name"), finding.name.mid(1)},      {QStringLiteral("status"), statusName(finding.status)},
+            {QStringLiteral("fault"), isFault(finding.status)}, {QStringLiteral("slow"), finding.slow},
+            {QStringLiteral("message"), finding.message},       {QStringLiteral("readMs"), finding.readMs}};
         if (finding.size.isValid()) {
             picture.insert(QStringLiteral("width"), finding.size.width());
             picture.insert(QStringLiteral("height"), finding.size.height());

@@ -22,7 +22,6 @@ enum class Status {
     Scaled, // a page picture of the page's shape at another size
     OtherFormat, // e.g. PNG data behind a .jpg name; the guide still shows it
     Fitted, // an icon larger than 50 x 50
-    Slow, // a page picture that takes several times what one of the page's size does
 };
 
 struct Finding
@@ -33,6 +32,9 @@ struct Finding
     QString format; // as detected from the content
     QString message;
     int readMs = 0; // processor time to read it here, as the guide does
+    // A page picture that takes several times what one of the page's size
+    // does: a note on this machine's time beside the verdict, never one.
+    bool slow = false;
 };
 
 // Every picture the guide reads, in the order of GuidePictures::all(), each
