@@ -44,12 +44,6 @@ using PictureCheck::Status;
 
 Q_DECLARE_METATYPE(PictureCheck::Status)
 
-// Whether a picture must be noted slow, must not be, or may be either: the
-// note is this machine's time, and an emulator beside other work may read a
-// small decode slowly.
-enum class Speed { Either, Slow, NotSlow };
-Q_DECLARE_METATYPE(Speed)
-
 // The picture tool, proved on the real pages: its graph against a press-by-
 // press exploration of the window, its checks on crafted files, its demo set
 // against the hot-spots.
@@ -184,100 +178,96 @@ void TestPictureTool::checkTellsFaultsApart_data()
     QTest::addColumn<PictureCheck::Status>("status");
     QTest::addColumn<QString>("says");
     QTest::addColumn<double>("scale"); // the panel's factor
-    QTest::addColumn<Speed>("speed");
+    // Noted slow for certain; otherwise it may be either, since the note is
+    // this machine's time and a busy or emulated one may read slowly.
+    QTest::addColumn<bool>("slow");
 
     const QByteArray jpeg = ForgedPictures::encoded(flat(PageSize), "JPEG");
-    QTest::newRow("fine page") << "/top.jpg" << jpeg << Status::Ok << "1000 x 600" << 1.0 << Speed::Either;
+    QTest::newRow("fine page") << "/top.jpg" << jpeg << Status::Ok << "1000 x 600" << 1.0 << false;
     QTest::newRow("fine icon") << "/home_page.png" << ForgedPictures::encoded(flat(QSize(40, 40)), "PNG") << Status::Ok
-                               << "40 x 40" << 1.0 << Speed::Either;
-    QTest::newRow("missing") << "/top.jpg" << QByteArray() << Status::Missing << "page shows blank" << 1.0
-                             << Speed::Either;
+                               << "40 x 40" << 1.0 << false;
+    QTest::newRow("missing") << "/top.jpg" << QByteArray() << Status::Missing << "page shows blank" << 1.0 << false;
     QTest::newRow("missing icon") << "/next_page.png" << QByteArray() << Status::Missing << "without an icon" << 1.0
-                                  << Speed::Either;
-    QTest::newRow("empty") << "/top.jpg" << QByteArray("") << Status::Empty << "empty" << 1.0 << Speed::Either;
+                                  << false;
+    QTest::newRow("empty") << "/top.jpg" << QByteArray("") << Status::Empty << "empty" << 1.0 << false;
     QTest::newRow("truncated") << "/top.jpg" << jpeg.left(jpeg.size() / 2) << Status::Damaged << "in part" << 1.0
-                               << Speed::Either;
+                               << false;
     QTest::newRow("random bytes") << "/top.jpg" << QByteArray(4096, '\x5a') << Status::NotAPicture << "not a picture"
-                                  << 1.0 << Speed::Either;
+                                  << 1.0 << false;
     QTest::newRow("png named jpg") << "/top.jpg" << ForgedPictures::encoded(flat(PageSize), "PNG")
                                    << Status::OtherFormat << "PNG data behind a .jpg name: the guide still shows it"
-                                   << 1.0 << Speed::Either;
+                                   << 1.0 << false;
     QTest::newRow("4:3, widened") << "/top.jpg" << ForgedPictures::encoded(flat(QSize(800, 600)), "JPEG")
-                                  << Status::Stretched << "widened by 25%" << 1.0 << Speed::Either;
+                                  << Status::Stretched << "widened by 25%" << 1.0 << false;
     QTest::newRow("tall, widened") << "/page1.jpg" << ForgedPictures::encoded(flat(QSize(600, 600)), "JPEG")
-                                   << Status::Stretched << "widened by 67%" << 1.0 << Speed::Either;
+                                   << Status::Stretched << "widened by 67%" << 1.0 << false;
     QTest::newRow("wide, narrowed") << "/page1.jpg" << ForgedPictures::encoded(flat(QSize(2000, 600)), "JPEG")
-                                    << Status::Stretched << "narrowed by 50%" << 1.0 << Speed::Either;
+                                    << Status::Stretched << "narrowed by 50%" << 1.0 << false;
     QTest::newRow("same shape, larger") << "/home.jpg" << ForgedPictures::encoded(flat(QSize(2000, 1200)), "JPEG")
-                                        << Status::Scaled << "shape kept" << 1.0 << Speed::Either;
+                                        << Status::Scaled << "shape kept" << 1.0 << false;
     QTest::newRow("large icon") << "/previous_page.png" << ForgedPictures::encoded(flat(QSize(80, 40)), "PNG")
-                                << Status::Fitted << "fitted" << 1.0 << Speed::Either;
+                                << Status::Fitted << "fitted" << 1.0 << false;
     QImage deep(QSize(1024, 1024), QImage::Format_RGBA64);
     deep.fill(Qt::darkCyan);
-    QTest::newRow("16-bit icon of 1024 x 1024") << "/previous_page.png" << ForgedPictures::encoded(deep, "PNG")
-                                                << Status::Fitted << "fitted" << 1.0 << Speed::Either;
-    QTest::newRow("PNG header claims 30000 x 30000") << "/top.jpg" << pngHeaderOnly(30000, 30000) << Status::OverBudget
-                                                     << "declares 30000 x 30000" << 1.0 << Speed::Either;
+    QTest::newRow("16-bit icon of 1024 x 1024")
+        << "/previous_page.png" << ForgedPictures::encoded(deep, "PNG") << Status::Fitted << "fitted" << 1.0 << false;
+    QTest::newRow("PNG header claims 30000 x 30000")
+        << "/top.jpg" << pngHeaderOnly(30000, 30000) << Status::OverBudget << "declares 30000 x 30000" << 1.0 << false;
     QTest::newRow("JPEG header claims 30000 x 30000")
         << "/top.jpg" << ForgedPictures::jpegClaiming(flat(QSize(64, 64)), 30000, 30000) << Status::OverBudget
-        << "declares 30000 x 30000" << 1.0 << Speed::Either;
+        << "declares 30000 x 30000" << 1.0 << false;
     QTest::newRow("JPEG 17000 x 10, long but small")
         << "/top.jpg" << ForgedPictures::encoded(flat(QSize(17000, 10)), "JPEG") << Status::Stretched
-        << "17000 x 10: it will be" << 1.0 << Speed::Either;
+        << "17000 x 10: it will be" << 1.0 << false;
     QTest::newRow("BMP named jpg") << "/top.jpg" << ForgedPictures::encoded(flat(QSize(100, 60)), "BMP")
-                                   << Status::NotAPicture << "reads JPEG and PNG" << 1.0 << Speed::Either;
+                                   << Status::NotAPicture << "reads JPEG and PNG" << 1.0 << false;
     QTest::newRow("progressive JPEG of 3000 scans")
         << "/top.jpg" << ForgedPictures::progressiveScans(4096, 4096, 3000) << Status::TooCostly
-        << "4096 x 4096: its scans make the decoder do more than 4 times the work" << 1.0 << Speed::Either;
+        << "4096 x 4096: its scans make the decoder do more than 4 times the work" << 1.0 << false;
     QTest::newRow("scans behind an empty comment")
         << "/top.jpg" << ForgedPictures::progressiveScans(4096, 4096, 1400, true) << Status::TooCostly
-        << "4096 x 4096: its scans make the decoder do more than 4 times the work" << 1.0 << Speed::Either;
+        << "4096 x 4096: its scans make the decoder do more than 4 times the work" << 1.0 << false;
     QTest::newRow("JPEG scan that leaves out two components")
         << "/top.jpg" << ForgedPictures::lumaOnlyScan(10000, 10000) << Status::OverBudget
-        << "declares 10000 x 10000, which takes 581 MB" << 1.0 << Speed::Either;
+        << "declares 10000 x 10000, which takes 581 MB" << 1.0 << false;
     // The text is left out of what the decoder sees; the picture is sound.
-    QTest::newRow("PNG of 900 compressed texts")
-        << "/top.jpg" << ForgedPictures::pngWithCompressedText(900) << Status::Scaled << "100 x 60: it will be scaled"
-        << 1.0 << Speed::Either;
+    QTest::newRow("PNG of 900 compressed texts") << "/top.jpg" << ForgedPictures::pngWithCompressedText(900)
+                                                 << Status::Scaled << "100 x 60: it will be scaled" << 1.0 << false;
     QTest::newRow("PNG claiming a 1 GB chunk") << "/top.jpg" << ForgedPictures::pngClaimingAHugeChunk()
-                                               << Status::Damaged << "cannot be decoded" << 1.0 << Speed::Either;
+                                               << Status::Damaged << "cannot be decoded" << 1.0 << false;
     QTest::newRow("PNG of 300000 bad checksums")
         << "/top.jpg" << ForgedPictures::pngWithRepeatedChunk(300000, "teXt", QByteArray(), true) << Status::Stretched
-        << "30 x 20: it will be stretched" << 1.0 << Speed::Either;
+        << "30 x 20: it will be stretched" << 1.0 << false;
     // libjpeg warns of the padding, but every pixel was decoded.
     QTest::newRow("16 zero bytes before the end")
         << "/top.jpg" << jpeg.left(jpeg.size() - 2) + QByteArray(16, '\0') + jpeg.right(2) << Status::Ok << "1000 x 600"
-        << 1.0 << Speed::Either;
+        << 1.0 << false;
     QTest::newRow("icon with a repeated pHYs, a warning")
         << "/home_page.png"
         << ForgedPictures::pngWithRepeatedChunk(2, "pHYs", QByteArray::fromHex("000000010000000100"), false)
-        << Status::Ok << "30 x 20" << 1.0 << Speed::Either;
+        << Status::Ok << "30 x 20" << 1.0 << false;
     QTest::newRow("icon with bytes after its end")
         << "/home_page.png" << ForgedPictures::encoded(flat(QSize(40, 40)), "PNG") + QByteArray(31, 'a') << Status::Ok
-        << "40 x 40" << 1.0 << Speed::Either;
+        << "40 x 40" << 1.0 << false;
     const QByteArray photo = ForgedPictures::encoded(grainy(QSize(4000, 3000)), "JPEG", 90);
     QTest::newRow("4000 x 3000 photo, slow")
-        << "/home.jpg" << photo << Status::Stretched << "widened by 25%; it takes" << 1.0 << Speed::Slow;
+        << "/home.jpg" << photo << Status::Stretched << "widened by 25%; it takes" << 1.0 << true;
     // On a 4K panel the guide decodes the same photo at nearly its own size.
-    QTest::newRow("4000 x 3000 photo on a 4K panel, not slow")
-        << "/home.jpg" << photo << Status::Stretched << "stretched to 1000 x 600, widened by 25%" << 3.6
-        << Speed::NotSlow;
+    QTest::newRow("4000 x 3000 photo on a 4K panel")
+        << "/home.jpg" << photo << Status::Stretched << "stretched to 1000 x 600, widened by 25%" << 3.6 << false;
     const QByteArray fullColour = ForgedPictures::progressiveFullColour(6000, 3600);
     QTest::newRow("progressive 4:4:4 photo of 6000 x 3600")
         << "/home.jpg" << fullColour << Status::Scaled
-        << "6000 x 3600: it will be scaled to 1000 x 600, its shape kept; it takes" << 1.0 << Speed::Slow;
+        << "6000 x 3600: it will be scaled to 1000 x 600, its shape kept; it takes" << 1.0 << true;
     QTest::newRow("progressive 4:4:4 photo on a 4K panel")
         << "/home.jpg" << fullColour << Status::OverBudget << "declares 6000 x 3600, which takes 236 MB to decode"
-        << 3.6 << Speed::Either;
-    QTest::newRow("directory") << "/top.jpg" << QByteArray("/") << Status::Directory << "folder" << 1.0
-                               << Speed::Either;
+        << 3.6 << false;
+    QTest::newRow("directory") << "/top.jpg" << QByteArray("/") << Status::Directory << "folder" << 1.0 << false;
 #ifdef Q_OS_UNIX
     // "|" stands for a FIFO in the picture's place, which no one writes.
-    QTest::newRow("FIFO") << "/top.jpg" << QByteArray("|") << Status::Unreadable << "not a plain file" << 1.0
-                          << Speed::Either;
+    QTest::newRow("FIFO") << "/top.jpg" << QByteArray("|") << Status::Unreadable << "not a plain file" << 1.0 << false;
 #endif
-    QTest::newRow("no read permission") << "/top.jpg" << jpeg << Status::Unreadable << "cannot be read" << 1.0
-                                        << Speed::Either;
+    QTest::newRow("no read permission") << "/top.jpg" << jpeg << Status::Unreadable << "cannot be read" << 1.0 << false;
 }
 
 void TestPictureTool::checkTellsFaultsApart()
@@ -287,7 +277,7 @@ void TestPictureTool::checkTellsFaultsApart()
     QFETCH(PictureCheck::Status, status);
     QFETCH(QString, says);
     QFETCH(double, scale);
-    QFETCH(Speed, speed);
+    QFETCH(bool, slow);
 
     QTemporaryDir folder;
     const QString path = folder.path() + name;
@@ -316,8 +306,8 @@ void TestPictureTool::checkTellsFaultsApart()
     qInfo("%s%s, read in %d ms of processor time", qPrintable(PictureCheck::statusName(finding.status)),
           finding.slow ? ", slow" : "", finding.readMs);
     QCOMPARE(PictureCheck::statusName(finding.status), PictureCheck::statusName(status));
-    if (speed != Speed::Either)
-        QCOMPARE(finding.slow, speed == Speed::Slow);
+    if (slow)
+        QVERIFY(finding.slow);
     QVERIFY2(finding.message.contains(says)
                  || (finding.message.isEmpty()
                      && says == QStringLiteral("%1 x %2").arg(finding.size.width()).arg(finding.size.height())),
