@@ -21,7 +21,7 @@
 
 // The Debian packages as a site uses them, on this machine, as root: the
 // program with the demo pictures; a site's package replacing them under a
-// running guide, file by file through rename; a reinstall of the program that
+// running guide, file by file through rename, none ever missing; a reinstall of the program that
 // leaves every picture alone; and a fleet's round trip through a local apt
 // repository made with reprepro, read through an apt configuration of the
 // test's own. Run by `./guide package --install` with QUORVEL_PACKAGE_DIR
@@ -58,6 +58,7 @@ private:
 namespace {
 
 const QString App = QStringLiteral(QUORVEL_APP_DIR);
+const QString Sets = QStringLiteral(QUORVEL_SETS_DIR);
 const QString Tool = QStringLiteral("/opt/quorvel-guide/bin/guide-pictures");
 const QString Site = QStringLiteral("ci-showroom");
 
@@ -177,10 +178,9 @@ public:
     FolderWatch(const FolderWatch &) = delete;
     FolderWatch &operator=(const FolderWatch &) = delete;
 
-    // Empty when every picture arrived by a rename over its name, written
-    // beside it first, and none was written in place; nor removed, unless
-    // removal is expected (apt removes the old set before a swap).
-    QString notRenamed(bool removalExpected)
+    // Empty when every picture arrived by a rename over its name, and none
+    // was written in place or removed.
+    QString notRenamed()
     {
         QHash<QString, quint32> seen;
         alignas(inotify_event) char buffer[65536];
@@ -193,10 +193,9 @@ public:
                 at += ssize_t(sizeof(inotify_event)) + event->len;
             }
         }
-        const quint32 wrong = IN_MODIFY | IN_CLOSE_WRITE | (removalExpected ? 0 : IN_DELETE);
+        const quint32 wrong = IN_MODIFY | IN_CLOSE_WRITE | IN_DELETE;
         for (const QString &name : GuidePictures::all()) {
-            if (!(seen.value(name) & IN_MOVED_TO) || (seen.value(name) & wrong)
-                || !(seen.value(name + QStringLiteral(".dpkg-new")) & IN_MODIFY))
+            if (!(seen.value(name) & IN_MOVED_TO) || (seen.value(name) & wrong))
                 return QStringLiteral("%1: events %2").arg(name).arg(seen.value(name), 0, 16);
         }
         return QString();
@@ -262,14 +261,17 @@ void TestPackages::programAndDemoPictures()
     QVERIFY(
         packageStatus(QStringLiteral("quorvel-guide-demo-pictures")).startsWith(QLatin1String("install ok installed")));
 
-    // The program owns no picture; the demo package owns every one.
+    // The program owns no picture; the demo package owns every one, in its
+    // own folder, and has placed each beside the guide.
     const QByteArray programFiles
         = run(QStringLiteral("dpkg"), {QStringLiteral("-L"), QStringLiteral("quorvel-guide")}).output;
     QVERIFY(!programFiles.contains(".jpg") && !programFiles.contains(".png"));
     const QByteArray demoFiles
         = run(QStringLiteral("dpkg"), {QStringLiteral("-L"), QStringLiteral("quorvel-guide-demo-pictures")}).output;
+    const QString demoSet = Sets + QStringLiteral("/quorvel-guide-demo-pictures");
     for (const QString &name : GuidePictures::all())
-        QVERIFY2(demoFiles.contains((App + name + QLatin1Char('\n')).toUtf8()), qPrintable(name));
+        QVERIFY2(demoFiles.contains((demoSet + name + QLatin1Char('\n')).toUtf8()), qPrintable(name));
+    QCOMPARE(firstDifference(demoSet), QString());
     const Run check = run(Tool, {QStringLiteral("check"), App});
     QVERIFY2(check.exitCode == 0 && check.output.contains("73 pictures: 73 ok"), check.output.constData());
 }
@@ -318,18 +320,19 @@ void TestPackages::sitePackageReplacesDemoUnderARunningGuide()
     const QHash<QString, Snapshot> before = snapshot();
     FolderWatch watch;
 
-    // apt removes the demo set, then unpacks the site's, each picture by rename.
+    // apt removes the demo set, then unpacks the site's, whose postinst
+    // places each picture by rename: the demo pictures stay until then.
     QVERIFY(installed({siteDeb}));
     QVERIFY(packageStatus(QStringLiteral("quorvel-guide-pictures-") + Site)
                 .startsWith(QLatin1String("install ok installed")));
     QVERIFY(!packageStatus(QStringLiteral("quorvel-guide-demo-pictures")).startsWith(QLatin1String("install ok")));
     QCOMPARE(firstDifference(site), QString());
 
-    // dpkg wrote each picture beside its name and renamed it into place: none
-    // was written in place, and the reader still reads the whole old one. Only
+    // Each picture was renamed into place: none was written in place or
+    // missing for a moment, and the reader still reads the whole old one. Only
     // the home picture's inode is compared: it is held open, so it cannot be
     // handed to a new file, as the others' freed inodes may be.
-    QCOMPARE(watch.notRenamed(true), QString());
+    QCOMPARE(watch.notRenamed(), QString());
     struct stat info = {};
     QCOMPARE(::stat(QFile::encodeName(App + QStringLiteral("/home.jpg")).constData(), &info), 0);
     QVERIFY(info.st_ino != before.value(QStringLiteral("/home.jpg")).inode);
@@ -363,10 +366,12 @@ void TestPackages::repositoryRoundTrip()
 {
     QVERIFY(installed({guideDeb, demoDeb}));
     QVERIFY(!sitePackage().isEmpty());
-    // A kiosk starts bare.
+    // A kiosk starts bare. A purge leaves the pictures last placed, as a
+    // swap of sets must; this kiosk is cleared by hand.
     QVERIFY(purged({QStringLiteral("quorvel-guide"), QStringLiteral("quorvel-guide-demo-pictures"),
                     QStringLiteral("quorvel-guide-pictures-") + Site}));
-    QVERIFY(!QFileInfo::exists(App + QStringLiteral("/home.jpg")));
+    QVERIFY(QFileInfo::exists(App + QStringLiteral("/home.jpg")));
+    QVERIFY(QDir(QStringLiteral("/opt/quorvel-guide")).removeRecursively());
 
     // The repository, as a fleet's server holds it.
     const QString repository = scratch.filePath(QStringLiteral("repository"));
@@ -431,7 +436,7 @@ void TestPackages::repositoryRoundTrip()
     step = aptGet(kiosk + QStringList{QStringLiteral("upgrade")});
     QVERIFY2(step.exitCode == 0, step.output.constData());
     // An upgrade renames each new picture over the old: none is ever missing.
-    QCOMPARE(watch.notRenamed(false), QString());
+    QCOMPARE(watch.notRenamed(), QString());
     QVERIFY2(step.output.contains("1 upgraded"), step.output.constData());
     QCOMPARE(packageStatus(QStringLiteral("quorvel-guide-pictures-") + Site), QStringLiteral("install ok installed 2"));
     QCOMPARE(packageStatus(QStringLiteral("quorvel-guide")), programStatus);
@@ -451,7 +456,7 @@ void TestPackages::upgradeFromBeforeTheSplitKeepsPlacedPictures()
 cd "$1"
 dpkg-deb -R "$2" tree
 dpkg-deb -x "$3" pictures
-cp pictures/opt/quorvel-guide/app/* tree/opt/quorvel-guide/app/
+cp pictures/opt/quorvel-guide/sets/*/* tree/opt/quorvel-guide/app/
 sed -i 's/^Version: .*/Version: 1.0.0/; s/^Depends: quorvel-guide-pictures, /Depends: /' tree/DEBIAN/control
 cd tree && find opt usr -type f -exec md5sum {} + >DEBIAN/md5sums && cd ..
 dpkg-deb --root-owner-group -b tree old.deb >/dev/null)";
@@ -474,10 +479,11 @@ dpkg-deb --root-owner-group -b tree old.deb >/dev/null)";
     QVERIFY(installed({guideDeb, demoDeb}));
     QVERIFY(packageStatus(QStringLiteral("quorvel-guide")).endsWith(QLatin1String(" " QUORVEL_VERSION)));
 
-    // The demo package owns the pictures now; the placed one is kept, alone.
+    // The demo package has placed its pictures; the placed one is kept, alone.
     QCOMPARE(kept.entryList(QDir::Files), QStringList{QStringLiteral("home.jpg")});
     QCOMPARE(contents(kept.filePath(QStringLiteral("home.jpg"))), placedBytes);
-    QCOMPARE(firstDifference(old + QStringLiteral("/pictures") + App), QString());
+    QCOMPARE(firstDifference(old + QStringLiteral("/pictures") + Sets + QStringLiteral("/quorvel-guide-demo-pictures")),
+             QString());
     QVERIFY(kept.removeRecursively());
 }
 

@@ -30,6 +30,12 @@ QString appDir()
     return QStringLiteral(QUORVEL_APP_DIR);
 }
 
+// Where the package holds its pictures; its postinst places them in appDir().
+QString setDir(const QString &site)
+{
+    return QStringLiteral(QUORVEL_SETS_DIR "/") + packageName(site);
+}
+
 const char LintianOverrides[] = "# The pictures lie beside the guide, in its one folder under /opt.\n"
                                 "dir-or-file-in-opt\n";
 
@@ -45,7 +51,7 @@ QString relations()
 QString description(const QString &site)
 {
     return QStringLiteral("pictures of %1 for the RQX-500 Series product guide\n"
-                          " The pictures that the site %1 shows in the Quorvel guide, installed\n"
+                          " The pictures that the site %1 shows in the Quorvel guide, placed\n"
                           " beside the guide in %2. Installing this package\n"
                           " replaces whichever picture package was installed; a running guide shows\n"
                           " the new pictures at its next paint.\n")
@@ -56,7 +62,7 @@ QString description(const QString &site)
 bool stage(const QString &folder, const QString &site, DebPackage *package)
 {
     for (const QString &name : GuidePictures::all()) {
-        if (!package->copyFile(appDir() + name, QDir::cleanPath(folder) + name))
+        if (!package->copyFile(setDir(site) + name, QDir::cleanPath(folder) + name))
             return false;
     }
     const QString change = QStringLiteral("The pictures of %1, packed by guide-pictures.").arg(site);
@@ -64,6 +70,7 @@ bool stage(const QString &folder, const QString &site, DebPackage *package)
                                            " grants no licence to them.\n")
                                 .arg(site);
     return package->addDocuments(site, licence, change, LintianOverrides)
+        && package->addScript(QStringLiteral("postinst"), QByteArrayLiteral(QUORVEL_PICTURES_POSTINST))
         && package->finish(relations(), description(site));
 }
 
@@ -197,7 +204,7 @@ int run(const QStringList &arguments)
         return fail(package.error());
     // The copies too, so that the package holds exactly what passed even if
     // a designer saved into the folder meanwhile.
-    if (!passesCheck(root + appDir(), shownAs))
+    if (!passesCheck(root + setDir(site), shownAs))
         return 1;
     if (!QDir().mkpath(output))
         return fail(QStringLiteral("cannot make the folder %1").arg(output));

@@ -10,10 +10,9 @@ The screen is read with QMP screendump and each grab is matched against the
 demo pictures; presses go through an absolute pointer (a USB tablet). The
 serial console, opened only for this test, kills, installs and reboots.
 It stops the guide and the compositor (SIGSTOP): the watchdog must end the
-unit. Twice it ends QEMU with no shutdown, as a power cut does: while apt
-upgrades the program, and at home, while idle. (A cut while apt swaps the
-demo pictures for a site's set can leave no pictures at all, since apt
-removes the old set before it unpacks the new one: docs/packages.md.)
+unit. Three times it ends QEMU with no shutdown, as a power cut does: while
+apt upgrades the program, at home, while idle, and while apt swaps the demo
+pictures for a site's set.
 Prints the times it measured; exits non-zero at the first check that fails.
 """
 
@@ -350,7 +349,8 @@ def main():
                       ('site', os.path.join(share, 'quorvel-guide-pictures-boottest_1_all.deb'))):
         unpacked = os.path.join(WORK, 'set-' + name)
         subprocess.run(['dpkg-deb', '-x', deb, unpacked], check=True)
-        app = os.path.join(unpacked, 'opt', 'quorvel-guide', 'app')
+        # The package holds its set in a folder of its own, placed beside the guide by its postinst.
+        app = glob.glob(os.path.join(unpacked, 'opt', 'quorvel-guide', 'sets', '*'))[0]
         pictures = sorted(f for f in os.listdir(app) if f.endswith(('.jpg', '.png')))
         with open(os.path.join(share, name + '.md5'), 'w') as f:
             f.write(subprocess.run(['md5sum'] + pictures, cwd=app, check=True, capture_output=True,
@@ -571,7 +571,8 @@ def during_dpkg(guest, command, delay):
 
 
 def power_cuts(guest, screen):
-    """Power cuts during a program upgrade and at home while idle."""
+    """Power cuts during a program upgrade, at home while idle, and while a
+    site's picture package takes the demo set's place."""
     install = 'DEBIAN_FRONTEND=noninteractive apt-get install -y '
     guest.serial.run('mountpoint -q /mnt || mount -t 9p -o trans=virtio,ro share /mnt')
     if not during_dpkg(guest, install + '/mnt/next/quorvel-guide-2.deb', 1.0):
@@ -582,6 +583,15 @@ def power_cuts(guest, screen):
 
     cut_power(guest, screen, 'cut at home, idle', ('page2.jpg',), 'site', 'site')
     guest.serial.run('test -z "$(dpkg --audit)"')
+
+    guest.serial.run(install + '/mnt/quorvel-guide-demo-pictures_*_all.deb')
+    guest.serial.run('sh /mnt/picture-sets.sh /mnt/demo.md5 /mnt/demo.md5')
+    site = '/mnt/quorvel-guide-pictures-boottest_1_all.deb'
+    if not during_dpkg(guest, install + site, 1.0):
+        print('boot-test: the picture package swap ended before dpkg was seen at work', flush=True)
+    cut_power(guest, screen, 'cut during a picture package swap', ('home.jpg', 'page2.jpg'), 'demo', 'site')
+    install_after_cut(guest, site, 'cut during a picture package swap')
+    guest.serial.run('sh /mnt/picture-sets.sh /mnt/site.md5 /mnt/site.md5')
 
 
 if __name__ == '__main__':
