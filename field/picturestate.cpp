@@ -4,8 +4,12 @@
 #include "shell/picturefile.h"
 #include "shell/picturereading.h"
 
+#include "quorvelconfig.h"
+
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace {
 
@@ -41,16 +45,18 @@ PictureState PictureState::judge(const QStringList &paths, const std::atomic<boo
 #ifndef Q_OS_WIN
     if (stop && *stop)
         return state;
-    // A picture package owns the pictures; dpkg-query says which, and its version.
-    for (const QString &path : paths) {
-        if (!QFileInfo::exists(path))
-            continue;
-        const QString owner = run(QStringLiteral("dpkg-query"), {QStringLiteral("-S"), path});
-        state.package = owner.section(QLatin1Char(':'), 0, 0).section(QLatin1Char(','), 0, 0).trimmed();
-        if (!state.package.isEmpty())
-            state.version = run(QStringLiteral("dpkg-query"),
-                                {QStringLiteral("-W"), QStringLiteral("-f=${Version}"), state.package});
-        break;
+    // A picture package's postinst names itself beside the pictures it
+    // placed; dpkg-query gives its version.
+    if (paths.isEmpty())
+        return state;
+    QFile marker(QFileInfo(paths.first()).absolutePath() + QLatin1String("/" QUORVEL_PICTURES_MARKER));
+    static const QRegularExpression packageName(QStringLiteral("^[a-z0-9][a-z0-9+.-]+$"));
+    const QString package
+        = marker.open(QIODevice::ReadOnly) ? QString::fromUtf8(marker.readLine(256)).trimmed() : QString();
+    if (packageName.match(package).hasMatch()) {
+        state.package = package;
+        state.version
+            = run(QStringLiteral("dpkg-query"), {QStringLiteral("-W"), QStringLiteral("-f=${Version}"), package});
     }
 #endif
     return state;

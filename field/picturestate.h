@@ -12,7 +12,7 @@ struct PictureState
 {
     int missing = 0;
     int damaged = 0;
-    QString package; // the Debian package that installed them, if one did
+    QString package; // the Debian package that placed them, if one did
     QString version;
 
     // paths: full paths; the navigation icons are read at their box, the

@@ -272,7 +272,10 @@ void TestPicturePackage::packsEveryPictureUnchanged()
         else
             QVERIFY2(contents(app + name) == contents(folder.path() + name), qPrintable(name));
     }
-    // Nothing left beside them: no placing copy.
+    // Nothing left beside them but the marker that names the package: no placing copy.
+    QCOMPARE(contents(app + QStringLiteral("/" QUORVEL_PICTURES_MARKER)),
+             QByteArray("quorvel-guide-pictures-north-hall\n"));
+    expected << QStringLiteral(QUORVEL_PICTURES_MARKER);
     QStringList packed = QDir(app).entryList(QDir::Files | QDir::Hidden);
     expected.sort();
     packed.sort();

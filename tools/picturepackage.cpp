@@ -70,7 +70,7 @@ bool stage(const QString &folder, const QString &site, DebPackage *package)
                                            " grants no licence to them.\n")
                                 .arg(site);
     return package->addDocuments(site, licence, change, LintianOverrides)
-        && package->addScript(QStringLiteral("postinst"), QByteArrayLiteral(QUORVEL_PICTURES_POSTINST))
+        && package->addScript(QStringLiteral("postinst"), QByteArray(PicturesPostinst))
         && package->finish(relations(), description(site));
 }
 
