@@ -14,12 +14,15 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 // The field layer on a real window: visits counted through its signals and
 // written at exit, the metrics file, and the picture of the screen.
@@ -95,9 +98,13 @@ void TestFieldWatch::visitsAndMetrics()
         GuideTest::click(window, GuideTest::HomeButton);
         QTRY_COMPARE_WITH_TIMEOUT(GuideTest::shownPageId(window), HomePageId, Patience::Ms);
 
+        // Under the kiosk unit's umask, the exporter's user must still read it.
+        const mode_t umaskBefore = umask(077);
         field.sltMetrics();
+        umask(umaskBefore);
         QTRY_VERIFY_WITH_TIMEOUT(
             readAll(metricsFile).contains(QLatin1String("quorvel_guide_visits_total{ended=\"idle\"} 1")), Patience::Ms);
+        QVERIFY(QFileInfo(metricsFile).permissions().testFlag(QFileDevice::ReadOther));
         const QString metrics = readAll(metricsFile);
         QVERIFY2(metrics.contains(QLatin1String("quorvel_guide_visits_total{ended=\"button\"} 1")),
                  qPrintable(metrics));
