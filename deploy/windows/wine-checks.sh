@@ -130,29 +130,54 @@ demo_set_beside() {
 runs_without_window() { # pid
     kill -0 "$1" && [ -z "$(xdotool search --onlyvisible --name "$TITLE" 2>/dev/null)" ]
 }
-# The idle return's system environment variable, as the installer leaves it.
-idle_seconds() { # text, or nothing for none
+# A setting's system environment variable, as the installer leaves it.
+setting_is() { # variable [text, or nothing for none]
     value=$(wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' \
-        /v QUORVEL_GUIDE_IDLE_SECONDS 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
-    [ "$value" = "${1:-}" ]
+        /v "$1" 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+    [ "$value" = "${2:-}" ]
 }
+idle_seconds() { setting_is QUORVEL_GUIDE_IDLE_SECONDS "$@"; }
+HOURS='Mon-Fri 08:00-19:00, Sat 09:00-14:00'
+screen_hours() { setting_is QUORVEL_GUIDE_SCREEN_HOURS "$@"; }
 registered() { # value [text]
     wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\quorvel-guide' /v "$1" 2>/dev/null |
         grep -q "$1.*${2:-}"
 }
+# Starts the guide with the arguments given: whether its standard error says
+# the pattern within 10 s. The guide is left to stop_guide.
+guide_says() { # pattern file [argument...]
+    pattern=$1 err=$2
+    shift 2
+    wine "$GUIDE_WIN" "$@" >/dev/null 2>"$err" &
+    guide=$!
+    for _ in $(seq 100); do
+        grep -q "$pattern" "$err" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+stop_guide() {
+    kill "$guide" 2>/dev/null || true
+    wait "$guide" 2>/dev/null || true
+}
 # A bad platform stops Qt with a message naming it, and Windows then shows
 # the runtime's abort box, which nobody closes here.
 names_bad_platform() {
-    wine "$GUIDE_WIN" -platform nosuchplatform >"$CHECKS/option.out" 2>"$CHECKS/option.err" &
-    guide=$!
-    named=1
-    for _ in $(seq 100); do
-        grep -q '"nosuchplatform"' "$CHECKS/option.err" && { named=0; break; }
-        sleep 0.1
-    done
-    kill "$guide" 2>/dev/null || true
-    wait "$guide" 2>/dev/null || true
+    guide_says '"nosuchplatform"' "$CHECKS/option.err" -platform nosuchplatform
+    named=$?
+    stop_guide
     return $named
+}
+# Outside opening hours the guide says so and stays, the monitor powered off
+# (which Wine ignores); open only a minute from two minutes on: closed now.
+closes_outside_hours() {
+    QUORVEL_GUIDE_SCREEN_HOURS="$(date -d '+2 min' +%H:%M)-$(date -d '+3 min' +%H:%M)"
+    export QUORVEL_GUIDE_SCREEN_HOURS
+    guide_says 'closed until .*: the screen goes off' "$CHECKS/hours.err" && kill -0 "$guide" 2>/dev/null
+    closed=$?
+    unset QUORVEL_GUIDE_SCREEN_HOURS
+    stop_guide
+    return $closed
 }
 # The guide's font on Windows' own font database (Wine has no Microsoft
 # JhengHei), by the unit test built for Windows.
@@ -174,6 +199,11 @@ program_gone() {
 wineserver -k 2>/dev/null || true
 trap 'wineserver -k 2>/dev/null || true' EXIT
 rm -rf "$FOLDER" "$MENU" "$WINEPREFIX/drive_c/Program Files/Quorvel Guide"
+# Settings an interrupted run left in the system environment would reach the guide.
+for variable in QUORVEL_GUIDE_IDLE_SECONDS QUORVEL_GUIDE_SCREEN_HOURS; do
+    wine reg delete 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' /v "$variable" /f \
+        >/dev/null 2>&1 || true
+done
 
 start=$(date +%s)
 install_guide "$SETUP"
@@ -201,6 +231,9 @@ kill "$guide" 2>/dev/null || true
 wait "$guide" 2>/dev/null || true
 wineserver -k 2>/dev/null || true
 
+check "outside opening hours the guide says it powers the screen off, and stays" closes_outside_hours
+wineserver -k 2>/dev/null || true
+
 check "the font falls back on the windows platform: size and weight hold, every list row fits" font_falls_back
 grep -h 'drawn in\|^Totals' "$CHECKS/font.txt" | sed 's/^/  /'
 
@@ -212,8 +245,11 @@ sha256sum "$FOLDER/home.jpg" "$FOLDER/showroom-extra.jpg" >"$CHECKS/site.sha256"
 site_kept() { (cd / && sha256sum --quiet -c "$CHECKS/site.sha256"); }
 
 check "no /IDLE: the guide stays where the visitor left it" idle_seconds
-install_guide "$SETUP" /IDLE=45
+# The hours as a deployer types them, unquoted: the option runs to the next
+# slash. (Quoted here, Wine would hand the installer backslashes before the quotes.)
+install_guide "$SETUP" "/IDLE=45 /HOURS=$HOURS"
 check "reinstall with /IDLE=45: the system environment asks for 45 s" idle_seconds 45
+check "reinstall with /HOURS=$HOURS: the opening hours as given" screen_hours "$HOURS"
 check "reinstall: the site's pictures are kept as they were" site_kept
 check "reinstall: a missing demo picture is put back" cmp -s "$FOLDER/page1.jpg" "$FOLDER/demo-pictures/page1.jpg"
 if [ -f "$UPGRADE" ]; then
@@ -222,6 +258,7 @@ if [ -f "$UPGRADE" ]; then
     check "upgrade: the new version is in the system's list" \
         registered DisplayVersion 99.0.0
     check "upgrade without /IDLE: the setting is kept" idle_seconds 45
+    check "upgrade without /HOURS: the setting is kept" screen_hours "$HOURS"
 fi
 
 wine "$FOLDER_WIN\\Uninstall.exe" /S
@@ -229,6 +266,7 @@ wineserver -w
 check "uninstall: the program is gone" program_gone
 check "uninstall: the Start-menu entry is gone" [ ! -e "$MENU/Quorvel Guide.lnk" ]
 check "uninstall: the idle setting is gone" idle_seconds
+check "uninstall: the opening hours are gone" screen_hours
 check "uninstall: the site's pictures are kept as they were" site_kept
 check "uninstall: every other picture is kept" [ "$(ls "$FOLDER" | grep -c '\.\(jpg\|png\)$')" = "$(($(cat "$CHECKS/demo-count") + 1))" ]
 
