@@ -1,12 +1,38 @@
 #!/bin/sh
 # Builds a bootable Debian 12 disk image that starts straight into the guide:
-# ./guide image PACKAGES OUT [ARCH] (run as root; Debian's archive as apt here
-# is set up). ARCH is amd64 (the default) or arm64; arm64 is built on amd64
-# through qemu-user, which binfmt_misc must already hand arm64 programs to.
+# ./guide image [--read-only] [--authorized-keys FILE] PACKAGES OUT [ARCH]
+# (run as root; Debian's archive as apt here is set up). ARCH is amd64 (the
+# default) or arm64; arm64 is built on amd64 through qemu-user, which
+# binfmt_misc must already hand arm64 programs to.
 # OUT/quorvel-kiosk.img is a GPT disk: an EFI system partition with
 # systemd-boot, the kernel and its initrd, then the root file system.
 # Nothing is mounted: the file systems are made from folders.
+# --read-only boots the root under a layer in memory (overlayroot): nothing
+# written while the panel runs reaches the disk. --authorized-keys lets the
+# keys in FILE log in as root over ssh; without it sshd is off.
 set -eu
+# overlayroot is in every image, off unless read-only: a panel is made
+# read-only, or writable again, by one file, which its initrd reads from the
+# root at boot (see docs/deploying.md).
+read_only=true
+keys=
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --read-only)
+        read_only="echo 'overlayroot=\"tmpfs\"' >\"\$1/etc/overlayroot.local.conf\""
+        shift
+        ;;
+    --authorized-keys)
+        if [ $# -lt 2 ] || [ ! -s "$2" ]; then
+            echo "image.sh: --authorized-keys needs a file of keys" >&2
+            exit 2
+        fi
+        keys=$(realpath "$2")
+        shift 2
+        ;;
+    *) break ;;
+    esac
+done
 packages=$(cd "$1" && pwd -P)
 out=$2
 arch=${3:-amd64}
@@ -71,12 +97,29 @@ kiosk=$(ls "$packages"/quorvel-guide-kiosk_*_all.deb)
 needs=$(for deb in "$program" "$pictures" "$kiosk"; do dpkg-deb --field "$deb" Depends; done |
     tr ',' '\n' | sed 's/(.*)//; s/ //g' | grep -v -e '^quorvel-guide' -e '^$' | sort -u | paste -sd, -)
 
+# A panel on the network: DHCP on every wired interface (systemd-networkd,
+# names through systemd-resolved), OpenSSH for the keys given and no
+# password, and node-exporter, which serves the guide's metrics.
+if [ -n "$keys" ]; then
+    ssh_keys="mkdir -m 700 -p \"\$1/root/.ssh\" && cp '$keys' \"\$1/root/.ssh/authorized_keys\" && chmod 600 \"\$1/root/.ssh/authorized_keys\""
+else
+    ssh_keys='chroot "$1" systemctl disable ssh.service'
+fi
+
+# overlayroot's step in the initrd runs grep, which the initrd has only with
+# busybox, which overlayroot does not pull in.
 mmdebstrap --variant=minbase --architectures="$arch" \
     --include=linux-image-"$arch",systemd-sysv,udev,dbus,libpam-systemd,initramfs-tools,kmod,systemd-boot-efi,fonts-dejavu-core \
+    --include=overlayroot,busybox,openssh-server,systemd-resolved,prometheus-node-exporter \
     --include="$needs" \
     --customize-hook='mkdir -p "$1/root/debs"' \
     --customize-hook="copy-in $program $pictures $kiosk /root/debs" \
     --customize-hook='chroot "$1" sh -c "dpkg -i /root/debs/*.deb && rm -r /root/debs"' \
+    --customize-hook="$read_only" \
+    --customize-hook="sync-in $here/root /" \
+    --customize-hook='chroot "$1" systemctl enable systemd-networkd quorvel-ssh-host-keys.service' \
+    --customize-hook='rm -f "$1"/etc/ssh/ssh_host_*' \
+    --customize-hook="$ssh_keys" \
     --customize-hook="echo quorvel-kiosk >\"\$1/etc/hostname\"" \
     --customize-hook="echo 'PARTUUID=$root_uuid / ext4 errors=remount-ro 0 1' >\"\$1/etc/fstab\"" \
     --customize-hook="mkdir -p \"\$1/etc/systemd/system/serial-getty@$serial.service.d\"" \

@@ -10,9 +10,12 @@ The screen is read with QMP screendump and each grab is matched against the
 demo pictures; presses go through an absolute pointer (a USB tablet). The
 serial console, opened only for this test, kills, installs and reboots.
 It stops the guide and the compositor (SIGSTOP): the watchdog must end the
-unit. Three times it ends QEMU with no shutdown, as a power cut does: while
+unit. It sets opening hours that close a minute or two later: the display
+must go dark, and the home page come back at opening. Three times it ends QEMU with no shutdown, as a power cut does: while
 apt upgrades the program, at home, while idle, and while apt swaps the demo
-pictures for a site's set.
+pictures for a site's set. Last it makes the panel read-only (overlayroot):
+a write while it runs is gone after a cut, an update through
+overlayroot-chroot is there.
 Prints the times it measured; exits non-zero at the first check that fails.
 """
 
@@ -22,12 +25,17 @@ import os
 import re
 import shutil
 import socket
+import sqlite3
 import subprocess
 import sys
 import threading
 import time
+import urllib.request
 
 IMAGE_DIR, PACKAGE_DIR = sys.argv[1], sys.argv[2]
+# The private key whose public half the image was built with
+# (--authorized-keys): without it the rows over the network are skipped.
+IDENTITY = os.environ.get('QUORVEL_BOOT_IDENTITY')
 ARCH = sys.argv[3] if len(sys.argv) > 3 else 'amd64'
 PICTURE_TOOL = sys.argv[4] if len(sys.argv) > 4 else os.path.join(PACKAGE_DIR, 'bin', 'guide-pictures')
 
@@ -125,10 +133,13 @@ class Qmp:
             if 'error' in reply:
                 fail('QMP %s: %s' % (name, reply['error']))
 
-    def press(self, x, y):
+    def move(self, x, y):
         axes = [{'type': 'abs', 'data': {'axis': 'x', 'value': x * 32767 // (SCREEN_W - 1)}},
                 {'type': 'abs', 'data': {'axis': 'y', 'value': y * 32767 // (SCREEN_H - 1)}}]
         self.command('input-send-event', events=axes)
+
+    def press(self, x, y):
+        self.move(x, y)
         for down in (True, False):
             self.command('input-send-event',
                          events=[{'type': 'btn', 'data': {'button': 'left', 'down': down}}])
@@ -195,6 +206,8 @@ class Guest:
     def __init__(self, disk, share):
         self.disk, self.share = disk, share
         self.process = None
+        # The guest's ssh and node-exporter, on ports of this machine's loopback.
+        self.ssh_port, self.metrics_port = free_port(), free_port()
         self.kvm = MACHINE['kvm'] and kvm_works()
         print('boot-test: accelerator %s' % ('KVM' if self.kvm else 'TCG'), flush=True)
 
@@ -212,7 +225,9 @@ class Guest:
              '-drive', 'if=pflash,format=raw,file=' + os.path.join(WORK, 'vars.fd'),
              '-drive', 'file=%s,if=virtio,format=raw' % self.disk] + devices +
             ['-virtfs', 'local,path=%s,mount_tag=share,security_model=none,readonly=on' % self.share,
-             '-nic', 'none', '-display', 'none', '-no-reboot',
+             '-nic', 'user,model=virtio-net-pci,hostfwd=tcp:127.0.0.1:%d-:22,hostfwd=tcp:127.0.0.1:%d-:9100'
+             % (self.ssh_port, self.metrics_port),
+             '-display', 'none', '-no-reboot',
              '-qmp', 'unix:%s,server=on,wait=off' % os.path.join(WORK, 'qmp.sock'),
              '-serial', 'unix:%s,server=on,wait=off' % os.path.join(WORK, 'serial.sock')],
             stdout=subprocess.DEVNULL, stderr=open(os.path.join(WORK, 'qemu.log'), 'w'))
@@ -230,10 +245,32 @@ class Guest:
         self.qmp.command('screendump', filename=path)
         return read_ppm(path)
 
+    def ssh(self, command, key=True):
+        """Runs command in the guest over ssh, as an operator would; the
+        completed process, its output as bytes."""
+        return subprocess.run(
+            ['ssh', '-p', str(self.ssh_port), '-o', 'BatchMode=yes', '-o', 'ConnectTimeout=20',
+             '-o', 'StrictHostKeyChecking=accept-new', '-o', 'UserKnownHostsFile=' + os.path.join(WORK, 'known_hosts')] +
+            (['-i', IDENTITY, '-o', 'IdentitiesOnly=yes'] if key else ['-o', 'PubkeyAuthentication=no']) +
+            ['root@127.0.0.1', command], capture_output=True, timeout=COMMAND_LIMIT)
+
+    def metrics(self):
+        """The guide's metrics as node-exporter serves them: name with its
+        labels, to value."""
+        with urllib.request.urlopen('http://127.0.0.1:%d/metrics' % self.metrics_port, timeout=30) as answer:
+            text = answer.read().decode()
+        return {m.group(1): float(m.group(2)) for m in re.finditer(r'^(quorvel_guide_\w+(?:\{[^}]*\})?) (\S+)$', text, re.M)}
+
     def stop(self):
         if self.process and self.process.poll() is None:
             self.process.kill()
             self.process.wait()
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(('127.0.0.1', 0))
+        return probe.getsockname()[1]
 
 
 def kvm_works():
@@ -329,6 +366,10 @@ def main():
     subprocess.run([PICTURE_TOOL, 'package', site, '--name', 'boottest',
                     '--version', '1', '--output', share], check=True, stdout=subprocess.DEVNULL,
                    env=dict(os.environ, QT_QPA_PLATFORM='offscreen'))
+    # A site's settings: back home after 10 s with nobody there.
+    subprocess.run([PICTURE_TOOL, 'settings', '--name', 'boottest', '--version', '1', '--idle-seconds', '10',
+                    '--output', share], check=True, stdout=subprocess.DEVNULL,
+                   env=dict(os.environ, QT_QPA_PLATFORM='offscreen'))
     for deb in glob.glob(os.path.join(PACKAGE_DIR, 'quorvel-guide*.deb')):
         shutil.copy(deb, share)
     # The next version of the program: this one, repacked with a higher version.
@@ -414,6 +455,7 @@ def check(guest, screen):
     guest.serial.run('stty cols 250; export SYSTEMD_PAGER= PAGER=cat')
     guest.serial.run('mount -t 9p -o trans=virtio,ro share /mnt')
     guest.serial.run('md5sum /opt/quorvel-guide/app/*.jpg /opt/quorvel-guide/app/*.png >/root/pictures.md5')
+    network(guest, screen)
 
     # The guide runs as its own user, in the unit's sandbox.
     guest.serial.run('test "$(stat -c %U /proc/$(pidof quorvel-guide))" = quorvel-guide && ! getent passwd kiosk')
@@ -460,6 +502,9 @@ def check(guest, screen):
     back_to_home(guest, screen, 'systemctl unmask --runtime seatd.service && systemctl start seatd.service',
                  'seat back')
 
+    opening_hours(guest, screen)
+    site_settings(guest, screen)
+
     guest.serial.run('DEBIAN_FRONTEND=noninteractive apt-get install -y /mnt/quorvel-guide-pictures-boottest_1_all.deb')
     began = time.monotonic()
     guest.qmp.press(265, 456)
@@ -486,9 +531,14 @@ def check(guest, screen):
     guest.serial.run('test "$(readlink %s)" = /dev/null' % unit)
     guest.serial.run('DEBIAN_FRONTEND=noninteractive apt-get purge -y quorvel-guide-kiosk')
     guest.serial.run('! test -L %s' % unit)
+    # node-exporter's folder given back on purge, and the guide's again on install.
+    metrics = '/var/lib/prometheus/node-exporter'
+    guest.serial.run('! dpkg-statoverride --list %s && test "$(stat -c %%U:%%G:%%a %s)" = root:root:755'
+                     % (metrics, metrics))
     guest.serial.run('md5sum --quiet -c /root/pictures.md5')
     guest.serial.run('DEBIAN_FRONTEND=noninteractive apt-get install -y /mnt/quorvel-guide-kiosk_*_all.deb')
     guest.serial.run('test "$(systemctl is-enabled quorvel-guide-kiosk)" = enabled')
+    guest.serial.run('test "$(stat -c %%U:%%G:%%a %s)" = root:quorvel-guide:2775' % metrics)
     print('boot-test: a reinstall, an upgrade and a purge of the kiosk kept every picture', flush=True)
 
     # The guest's reset hung in the firmware under TCG here: QEMU ends at the
@@ -512,6 +562,126 @@ def check(guest, screen):
     guest.serial.run('md5sum --quiet -c /root/pictures.md5')
 
     power_cuts(guest, screen)
+    read_only(guest, screen)
+
+
+def network(guest, screen):
+    """The panel as an operator reaches it: ssh with the image's key and no
+    password, the guide's counters through node-exporter after scripted
+    visits, and the picture of the screen taken over ssh."""
+    if not IDENTITY:
+        print('boot-test: no key given (--identity): the rows over the network are skipped', flush=True)
+        return
+    began = time.monotonic()
+    while guest.ssh('true').returncode != 0:
+        if time.monotonic() - began > BOOT_LIMIT:
+            fail('no ssh into the guest within %d s: %s' % (BOOT_LIMIT, guest.ssh('true').stderr.decode()))
+        time.sleep(2)
+    figure('network: ssh answers after', time.monotonic() - began)
+    refused = guest.ssh('true', key=False)
+    if refused.returncode == 0 or b'Permission denied (publickey)' not in refused.stderr:
+        fail('ssh lets in without a key, or offers more than keys: ' + refused.stderr.decode())
+    address = guest.ssh('networkctl list --no-legend; resolvectl dns').stdout.decode()
+    print('boot-test: network: %s' % ' '.join(address.split()), flush=True)
+
+    button = 'quorvel_guide_visits_total{ended="button"}'
+    views = 'quorvel_guide_page_views_total'
+    # The guide writes its metrics every 5 s: the counts before are the
+    # ones that no longer change, the boot's own presses among them.
+    before = guest.metrics()
+    while True:
+        if button not in before:
+            fail('node-exporter serves no counters of the guide: %s' % before)
+        time.sleep(6)
+        again = guest.metrics()
+        if (again[button], again[views]) == (before[button], before[views]):
+            break
+        before = again
+    visits = 3
+    for _ in range(visits):
+        guest.qmp.press(265, 456)
+        screen.wait_for('page1.jpg', PRESS_LIMIT, 'press on the question hot-spot')
+        guest.qmp.press(975, 25)
+        screen.wait_for('home.jpg', PRESS_LIMIT, 'press on home')
+    began = time.monotonic()
+    while True:
+        after = guest.metrics()
+        counted = (after[button] - before[button], after[views] - before[views])
+        if counted == (visits, 2 * visits):
+            break
+        if time.monotonic() - began > PRESS_LIMIT:
+            fail('after %d visits of two pages each, the metrics count %s visits and %s page views'
+                 % (visits, counted[0], counted[1]))
+        time.sleep(1)
+    figure('network: visits in the metrics after', time.monotonic() - began)
+
+    shot = guest.ssh('quorvel-guide --screenshot /run/screen.png >&2 && cat /run/screen.png && rm /run/screen.png')
+    if shot.returncode != 0:
+        fail('quorvel-guide --screenshot: ' + shot.stderr.decode())
+    with open(os.path.join(WORK, 'screenshot.png'), 'wb') as f:
+        f.write(shot.stdout)
+    taken = reference(WORK, 'screenshot.png')
+    apart = distance(taken, guest.grab())
+    print('boot-test: network: the screenshot is %.2f from QEMU\'s screendump, %.2f from the home picture'
+          % (apart, distance(taken, screen.pictures['home.jpg'])), flush=True)
+    if apart > 2:
+        fail('the screenshot over ssh is not what the screen shows (%.2f apart)' % apart)
+
+
+def opening_hours(guest, screen):
+    """Hours that close 30 to 90 s from now and open a minute after:
+    at closing the display is powered down, at opening the home page is back."""
+    guest.serial.run('cp /etc/default/quorvel-guide /root/default')
+    # Open from the later time until the earlier one the next day: open now.
+    said = guest.serial.run('c=$(date -d "+90 sec" +%H:%M) o=$(date -d "+150 sec" +%H:%M); '
+                            'echo "QUORVEL_GUIDE_SCREEN_HOURS=\\"$o-$c\\"" >>/etc/default/quorvel-guide; '
+                            'echo "hours $o-$c, closing in $(( ($(date -d $c +%s) - $(date +%s) + 86400) % 86400 )) s"')
+    hours = re.search(r'hours (\S+), closing in (\d+) s', said)
+    closing = time.monotonic() + int(hours.group(2))
+    print('boot-test: opening hours: QUORVEL_GUIDE_SCREEN_HOURS="%s"' % hours.group(1), flush=True)
+    back_to_home(guest, screen, 'systemctl restart quorvel-guide-kiosk', 'opening hours set')
+    screen.wait_for(None, closing - time.monotonic() + BACK_LIMIT, 'closing time')
+    figure('opening hours: closing to screen off', time.monotonic() - closing)
+    # The guide has ended and the check before its next start has powered
+    # the display down: the screen is dark, and DRM says so.
+    guest.serial.run('timeout 60 sh -c \'until systemctl is-active -q quorvel-guide-kiosk-opening.timer; do sleep 1; done\'')
+    dark = sum(guest.grab()) / (len(screen.pictures['home.jpg']) * 255)
+    dpms = guest.serial.run('cat /sys/class/drm/card0-*/dpms')
+    log = guest.serial.run('journalctl -u quorvel-guide-kiosk -o cat --no-pager -n 20')
+    print('boot-test: closed: the screen %.0f%% bright, DRM dpms: %s, %s' % (
+        dark * 100, ' '.join(dpms.split()), ' '.join(re.findall(r'closed until .*', log))), flush=True)
+    if dark > 0.05 or 'Off' not in dpms.split() or 'the screen is off' not in log:
+        fail('closed: the display was not powered down:\n' + log)
+    opening = closing + 60
+    screen.wait_for('home.jpg', BOOT_LIMIT, 'opening time')
+    figure('opening hours: opening to home', time.monotonic() - opening)
+    guest.serial.run('cp /root/default /etc/default/quorvel-guide')
+
+
+def site_settings(guest, screen):
+    """A site's settings package: installed, the kiosk takes them at once;
+    removed, it is as before."""
+    # apt in the background: its restart of the kiosk is to be seen whole.
+    apt = ('rm -f /root/apt.rc; ((DEBIAN_FRONTEND=noninteractive apt-get %s -y %s >/root/apt.log 2>&1; '
+           'echo $? >/root/apt.rc) &)')
+    done = 'timeout %d sh -c "until [ -s /root/apt.rc ]; do sleep 1; done" && test "$(cat /root/apt.rc)" = 0' % BACK_LIMIT
+    back_to_home(guest, screen, apt % ('install', '/mnt/quorvel-guide-settings-boottest_1_all.deb'),
+                 'settings package')
+    guest.serial.run(done)
+    # Timed from before the press: what the screen shows is seen late, never early.
+    began = time.monotonic()
+    guest.qmp.press(265, 456)
+    screen.wait_for('page1.jpg', PRESS_LIMIT, 'press after the settings package')
+    screen.wait_for('home.jpg', BACK_LIMIT, 'the return home after the settings\' 10 s')
+    seconds = time.monotonic() - began
+    figure('settings package: home again with nobody there', seconds)
+    if seconds < 9.5:
+        fail('home %.1f s after the last press, before the settings\' 10 s' % seconds)
+    # The pointer off the hot-spot before the restart: the first press after
+    # a restart of the guide under a pointer resting on the spot is lost.
+    guest.qmp.move(975, 25)
+    back_to_home(guest, screen, apt % ('remove', 'quorvel-guide-settings-boottest'), 'settings package removed')
+    guest.serial.run(done)
 
 
 def cut_power(guest, screen, what, homes, old, new):
@@ -540,23 +710,25 @@ def cut_power(guest, screen, what, homes, old, new):
 
 
 def install_after_cut(guest, package, what):
-    """The install a fleet's job runs again after a cut: dpkg --configure -a
-    first where dpkg asks for it, then the same apt-get install."""
+    """The install tried again after a cut; where apt refuses it, the fleet's
+    job of docs/packages.md: dpkg --configure -a, then the same install with
+    -f, for a cut that left a dependency broken (between the removal of one
+    picture set and the unpacking of the next)."""
     install = 'DEBIAN_FRONTEND=noninteractive apt-get install -y ' + package
     # The answers are worked out in the guest, so that the echoed command
     # line never reads as one.
     asked = guest.serial.run('if %s >/root/again.log 2>&1; then echo "install $((6 * 7))"; '
-                             'elif grep -q "dpkg --configure -a" /root/again.log; then echo "asked $((6 * 7))"; '
-                             'else cat /root/again.log; false; fi' % install)
+                             'elif grep -q -e "dpkg --configure -a" -e "fix-broken" /root/again.log; '
+                             'then echo "asked $((6 * 7))"; else cat /root/again.log; false; fi' % install)
     asked = 'asked 42' in asked
     if asked:
         said = guest.serial.run('grep -h "^E:" /root/again.log || true')
         print('boot-test: %s: apt said: %s' % (what, ' '.join(line for line in said.split('\n') if line.startswith('E:'))),
               flush=True)
         guest.serial.run('dpkg --configure -a')
-        guest.serial.run(install)
+        guest.serial.run(install.replace(' install -y ', ' install -f -y '))
     print('boot-test: %s: apt-get install again completed%s' % (
-        what, ', after dpkg --configure -a, which apt asked for' if asked else ' at once'), flush=True)
+        what, ', after the job of dpkg --configure -a and apt-get install -f' if asked else ' at once'), flush=True)
 
 
 def during_dpkg(guest, command, delay):
@@ -583,6 +755,7 @@ def power_cuts(guest, screen):
 
     cut_power(guest, screen, 'cut at home, idle', ('page2.jpg',), 'site', 'site')
     guest.serial.run('test -z "$(dpkg --audit)"')
+    visits_cut(guest, screen)
 
     guest.serial.run(install + '/mnt/quorvel-guide-demo-pictures_*_all.deb')
     guest.serial.run('sh /mnt/picture-sets.sh /mnt/demo.md5 /mnt/demo.md5')
@@ -592,6 +765,75 @@ def power_cuts(guest, screen):
     cut_power(guest, screen, 'cut during a picture package swap', ('home.jpg', 'page2.jpg'), 'demo', 'site')
     install_after_cut(guest, site, 'cut during a picture package swap')
     guest.serial.run('sh /mnt/picture-sets.sh /mnt/site.md5 /mnt/site.md5')
+
+
+
+def visits_cut(guest, screen):
+    """A power cut while the guide writes its visits: the database whole
+    afterwards, and none of it set aside as damaged."""
+    if not IDENTITY:
+        print('boot-test: no key given (--identity): the cut while visits are written is skipped', flush=True)
+        return
+    state = '/var/lib/quorvel-guide-kiosk/'
+    pressing = threading.Event()
+    visits = []
+
+    def press():
+        while not pressing.is_set():
+            guest.qmp.press(265, 456)
+            time.sleep(0.7)
+            guest.qmp.press(975, 25)
+            visits.append(time.monotonic())
+            time.sleep(0.7)
+    presser = threading.Thread(target=press, daemon=True)
+    presser.start()
+    # The guide writes a batch every 30 s: the cut comes as soon as its
+    # write-ahead log changes.
+    wal = state + 'visits.sqlite-wal'
+    watched = guest.ssh('w=%s; s=$(stat -c %%s:%%y $w); until [ "$(stat -c %%s:%%y $w)" != "$s" ]; do :; done' % wal)
+    pressing.set()
+    presser.join()
+    if watched.returncode != 0:
+        fail('no write of visits seen: %s' % watched.stderr.decode())
+    cut_power(guest, screen, 'cut while visits are written', ('page2.jpg',), 'site', 'site')
+    # Copied with the guide stopped, as an operator copies it off a panel.
+    back_to_home(guest, screen, 'systemctl stop quorvel-guide-kiosk && rm -rf /root/visits && mkdir /root/visits && '
+                 'cp -a %svisits.sqlite* /root/visits/ && systemctl --no-block start quorvel-guide-kiosk' % state,
+                 'visits copied', 'page2.jpg')
+    copies = os.path.join(WORK, 'visits')
+    shutil.rmtree(copies, ignore_errors=True)
+    os.makedirs(copies)
+    names = guest.ssh('ls /root/visits').stdout.decode().split()
+    if any('damaged' in name for name in names):
+        fail('after the cut the guide set its database aside as damaged: %s' % names)
+    for name in names:
+        with open(os.path.join(copies, name), 'wb') as f:
+            f.write(guest.ssh('cat /root/visits/' + name).stdout)
+    db = sqlite3.connect(os.path.join(copies, 'visits.sqlite'))
+    whole = db.execute('PRAGMA integrity_check').fetchone()[0]
+    kept = db.execute('SELECT count(*) FROM visits').fetchone()[0]
+    db.close()
+    print('boot-test: cut while visits are written: %d visits pressed, %d in the database; integrity_check: %s'
+          % (len(visits), kept, whole), flush=True)
+    if whole != 'ok' or kept == 0:
+        fail('the visits\' database after the cut: %s, %d visits' % (whole, kept))
+
+
+def read_only(guest, screen):
+    """The panel made read-only the way docs/deploying.md says: what is
+    written while it runs is gone after a cut, and an update made through
+    overlayroot-chroot is there."""
+    guest.serial.run("echo 'overlayroot=\"tmpfs\"' >/etc/overlayroot.local.conf && sync")
+    cut_power(guest, screen, 'read-only: first boot', ('page2.jpg',), 'site', 'site')
+    guest.serial.run('test "$(findmnt -n -o FSTYPE /)" = overlay')
+    # A write while it runs, in memory; then the demo set installed on the
+    # disk's root.
+    app = '/opt/quorvel-guide/app/'
+    guest.serial.run('cp %spage1.jpg %shome.jpg' % (app, app))
+    guest.serial.run('cp /mnt/quorvel-guide-demo-pictures_*_all.deb /run/ && overlayroot-chroot sh -c '
+                     '"DEBIAN_FRONTEND=noninteractive apt-get install -y /run/quorvel-guide-demo-pictures_*_all.deb"')
+    cut_power(guest, screen, 'read-only: cut after an update', ('home.jpg',), 'demo', 'demo')
+    guest.serial.run('test "$(findmnt -n -o FSTYPE /)" = overlay')
 
 
 if __name__ == '__main__':
