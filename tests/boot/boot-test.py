@@ -10,12 +10,17 @@ The screen is read with QMP screendump and each grab is matched against the
 demo pictures; presses go through an absolute pointer (a USB tablet). The
 serial console, opened only for this test, kills, installs and reboots.
 It stops the guide and the compositor (SIGSTOP): the watchdog must end the
-unit. It sets opening hours that close a minute or two later: the display
-must go dark, and the home page come back at opening. Three times it ends QEMU with no shutdown, as a power cut does: while
-apt upgrades the program, at home, while idle, and while apt swaps the demo
-pictures for a site's set. Last it makes the panel read-only (overlayroot):
-a write while it runs is gone after a cut, an update through
+unit. It sets opening hours that close 30 to 90 s later: the display must go
+dark, and the home page come back at opening. It installs and removes a
+site's settings package. Three times it ends QEMU with no shutdown, as a power
+cut does: while apt upgrades the program, at home, while idle, and while apt
+swaps the demo pictures for a site's set. Last it makes the panel read-only
+(overlayroot): a write while it runs is gone after a cut, an update through
 overlayroot-chroot is there.
+With QUORVEL_BOOT_IDENTITY, the private key to the image's authorized keys,
+it also goes over QEMU's user network: ssh by key only, the guide's counters
+from node-exporter after scripted visits, the screenshot command against
+QEMU's screendump, and a fourth cut while the guide writes its visits.
 Prints the times it measured; exits non-zero at the first check that fails.
 """
 
