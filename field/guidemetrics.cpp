@@ -82,8 +82,8 @@ bool GuideMetrics::writeAtomically(const QString &folder, const QString &text, Q
     QSaveFile file(QDir(folder).filePath(QLatin1String(FileName)));
     // The exporter reads it as a user of its own, and the kiosk's umask
     // (077) would leave it the guide's alone.
-    const QFileDevice::Permissions readable = QFileDevice::ReadOwner | QFileDevice::WriteOwner
-        | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    const QFileDevice::Permissions readable
+        = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
     if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(readable) || file.write(text.toUtf8()) < 0
         || !file.commit()) {
         *error = file.errorString();
