@@ -4,9 +4,7 @@
 #ifdef QUORVEL_SCREENSHOTS
 #include "screenserver.h"
 #endif
-#ifdef QUORVEL_STATISTICS
 #include "visitstore.h"
-#endif
 
 #include "shell/abstractquorvelwidget.h"
 #include "shell/basewidget.h"
@@ -38,14 +36,10 @@ FieldWatch::FieldWatch(Basewidget *window)
     worker = new QObject;
     worker->moveToThread(&thread);
     connect(&thread, SIGNAL(finished()), worker, SLOT(deleteLater()));
-#ifdef QUORVEL_STATISTICS
     if (VisitStore::enabledByEnvironment()) {
         store = new VisitStore(VisitStore::defaultPath());
         store->moveToThread(&thread);
     }
-#else
-    std::fputs("quorvel-guide: visit statistics: this build has no database (Qt without its SQL module)\n", stderr);
-#endif
     thread.setObjectName(QStringLiteral("field"));
     thread.start(QThread::LowPriority);
     connect(this, SIGNAL(sigPictureState(int, int, QString, QString)), this,
@@ -80,16 +74,10 @@ FieldWatch::~FieldWatch()
     QMetaObject::invokeMethod(
         worker,
         [last, batch, today] {
-#ifdef QUORVEL_STATISTICS
             if (last) {
                 last->write(batch, today);
                 delete last; // its connection belongs to this thread
             }
-#else
-            Q_UNUSED(last)
-            Q_UNUSED(batch)
-            Q_UNUSED(today)
-#endif
         },
         Qt::BlockingQueuedConnection);
     thread.quit();
@@ -123,12 +111,8 @@ void FieldWatch::sltWrite()
     if (!store)
         return;
     const int today = Visits::localDay(QDateTime::currentDateTime());
-#ifdef QUORVEL_STATISTICS
     VisitStore *target = store;
     QMetaObject::invokeMethod(worker, [target, batch, today] { target->write(batch, today); });
-#else
-    Q_UNUSED(today)
-#endif
 }
 
 void FieldWatch::sltMetrics()

@@ -3,14 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStandardPaths>
-#include <QVariant>
+
+#include <sqlite3.h>
 
 #include <algorithm>
-#include <atomic>
 
 namespace {
 
@@ -24,18 +21,6 @@ const char *const Migrations[][3] = {
      "CREATE INDEX visits_by_start ON visits (start_hour)", nullptr},
 };
 static_assert(sizeof(Migrations) / sizeof(Migrations[0]) == VisitStore::SchemaVersion, "a step for each version");
-
-// SQLite's primary result codes, as the driver gives them.
-constexpr int SqliteBusy = 5;
-constexpr int SqliteLocked = 6;
-constexpr int SqliteReadOnly = 8;
-constexpr int SqliteIoError = 10;
-constexpr int SqliteCorrupt = 11;
-constexpr int SqliteFull = 13;
-constexpr int SqliteCantOpen = 14;
-constexpr int SqliteNotADatabase = 26;
-
-std::atomic<int> connections{0};
 
 // The integrity check's first finding, on one line, and how many there are.
 QString firstFinding(const QString &findings)
@@ -70,43 +55,24 @@ bool VisitStore::enabledByEnvironment()
 VisitStore::VisitStore(const QString &path, qint64 maxBytes, QObject *parent)
     : QObject(parent),
       file(path),
-      connection(QStringLiteral("visits-%1").arg(connections++)),
       maxBytes(maxBytes)
 {
 }
 
-VisitStore::~VisitStore()
-{
-    close();
-}
-
 bool VisitStore::open()
 {
-    if (opened)
+    if (db.isOpen())
         return true;
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
-        fail(Unwritable, QStringLiteral("Qt's SQLite driver is not installed"));
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    if (!db.open(file, SqliteDatabase::Mode::ReadWrite, BusyTimeoutMs)) {
+        failWithDatabaseError();
         return false;
     }
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(file);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
-        if (!db.open()) {
-            const QSqlError error = db.lastError();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(connection);
-            fail(kindOf(error), error.databaseText());
-            return false;
-        }
-    }
-    opened = true;
     QString why;
     const Problem kind = prepare(&why);
     if (kind == NoProblem && migrate())
         return true;
-    close();
+    db.close();
     if (kind == Damaged)
         setAside(why);
     else if (kind != NoProblem)
@@ -114,38 +80,29 @@ bool VisitStore::open()
     return false;
 }
 
-VisitStore::Problem VisitStore::prepare(QString *why) const
+VisitStore::Problem VisitStore::prepare(QString *why)
 {
-    QSqlQuery query(QSqlDatabase::database(connection, false));
     // The write-ahead log keeps the database whole through a power cut, and
     // FULL syncs it at every commit: a cut loses at most the batch not yet
     // committed.
-    if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !query.next()) {
-        *why = query.lastError().databaseText();
-        return kindOf(query.lastError());
+    if (!db.value(QStringLiteral("PRAGMA journal_mode=WAL")).isValid()) {
+        *why = db.errorText();
+        return kindOf(db.errorCode());
     }
-    query.exec(QStringLiteral("PRAGMA synchronous=FULL"));
-    query.exec(QStringLiteral("PRAGMA page_size"));
-    const qint64 pageSize = query.next() ? query.value(0).toLongLong() : 4096;
-    query.exec(QStringLiteral("PRAGMA max_page_count=%1").arg(qMax<qint64>(2, maxBytes / qMax<qint64>(512, pageSize))));
-    if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next()) {
-        *why = query.lastError().databaseText();
-        return kindOf(query.lastError());
+    db.exec(QStringLiteral("PRAGMA synchronous=FULL"));
+    const qint64 pageSize = db.value(QStringLiteral("PRAGMA page_size")).toLongLong();
+    db.exec(QStringLiteral("PRAGMA max_page_count=%1")
+                .arg(qMax<qint64>(2, maxBytes / qMax<qint64>(512, pageSize > 0 ? pageSize : 4096))));
+    const QVariant check = db.value(QStringLiteral("PRAGMA quick_check"));
+    if (!check.isValid()) {
+        *why = db.errorText();
+        return kindOf(db.errorCode());
     }
-    if (query.value(0).toString() != QLatin1String("ok")) {
-        *why = firstFinding(query.value(0).toString());
+    if (check.toString() != QLatin1String("ok")) {
+        *why = firstFinding(check.toString());
         return Damaged;
     }
     return NoProblem;
-}
-
-void VisitStore::close()
-{
-    if (!opened)
-        return;
-    QSqlDatabase::database(connection, false).close();
-    QSqlDatabase::removeDatabase(connection);
-    opened = false;
 }
 
 // A damaged database is kept for whoever wants to look into it, and counting
@@ -162,42 +119,37 @@ void VisitStore::setAside(const QString &why)
 
 bool VisitStore::migrate()
 {
-    QSqlDatabase db = QSqlDatabase::database(connection, false);
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
-        fail(kindOf(query.lastError()), query.lastError().databaseText());
+    const QVariant version = db.value(QStringLiteral("PRAGMA user_version"));
+    if (!version.isValid()) {
+        failWithDatabaseError();
         return false;
     }
-    const int version = query.value(0).toInt();
-    if (version > SchemaVersion) {
+    if (version.toInt() > SchemaVersion) {
         fail(Newer,
              QStringLiteral("its schema version %1 is newer than this guide's %2; it is left as it is, and "
                             "nothing is counted")
-                 .arg(version)
+                 .arg(version.toInt())
                  .arg(SchemaVersion));
         return false;
     }
-    if (version == SchemaVersion)
+    if (version.toInt() == SchemaVersion)
         return true;
-    if (!db.transaction()) {
-        fail(kindOf(db.lastError()), db.lastError().databaseText());
+    if (!db.exec(QStringLiteral("BEGIN"))) {
+        failWithDatabaseError();
         return false;
     }
-    for (int step = version; step < SchemaVersion; ++step) {
+    for (int step = version.toInt(); step < SchemaVersion; ++step) {
         for (const char *const *statement = Migrations[step]; *statement; ++statement) {
-            if (!query.exec(QLatin1String(*statement))) {
-                const QSqlError error = query.lastError();
-                db.rollback();
-                fail(kindOf(error), error.databaseText());
+            if (!db.exec(QLatin1String(*statement))) {
+                failWithDatabaseError();
+                db.exec(QStringLiteral("ROLLBACK"));
                 return false;
             }
         }
     }
-    query.exec(QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion));
-    if (!db.commit()) {
-        const QSqlError error = db.lastError();
-        db.rollback();
-        fail(kindOf(error), error.databaseText());
+    if (!db.exec(QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion)) || !db.exec(QStringLiteral("COMMIT"))) {
+        failWithDatabaseError();
+        db.exec(QStringLiteral("ROLLBACK"));
         return false;
     }
     return true;
@@ -228,63 +180,71 @@ bool VisitStore::write(const Visits::Batch &batch, int today)
 
 bool VisitStore::writePending(int today)
 {
-    QSqlDatabase db = QSqlDatabase::database(connection, false);
-    QSqlQuery query(db);
     // IMMEDIATE: a lock held by another program shows here, before any row.
-    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-        fail(kindOf(query.lastError()), query.lastError().databaseText());
+    if (!db.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        failWithDatabaseError();
         return false;
     }
-    const auto rollback = [&](const QSqlError &error) {
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-        fail(kindOf(error), error.databaseText());
+    const auto rollback = [&] {
+        failWithDatabaseError();
+        db.exec(QStringLiteral("ROLLBACK"));
         return false;
     };
-    query.prepare(QStringLiteral("INSERT INTO page_views (day, page, views) VALUES (?, ?, ?) "
-                                 "ON CONFLICT (day, page) DO UPDATE SET views = views + excluded.views"));
-    for (const Visits::PageViews &views : qAsConst(pending.views)) {
-        query.addBindValue(views.day);
-        query.addBindValue(views.page);
-        query.addBindValue(views.views);
-        if (!query.exec())
-            return rollback(query.lastError());
-    }
-    query.prepare(QStringLiteral("INSERT INTO visits (start_hour, seconds, end_page, ended_by) VALUES (?, ?, ?, ?)"));
-    for (const Visits::Visit &visit : qAsConst(pending.visits)) {
-        query.addBindValue(visit.startHour);
-        query.addBindValue(visit.seconds);
-        query.addBindValue(visit.endPage);
-        query.addBindValue(int(visit.end));
-        if (!query.exec())
-            return rollback(query.lastError());
+    {
+        SqliteDatabase::Query views(db,
+                                    QStringLiteral("INSERT INTO page_views (day, page, views) VALUES (?, ?, ?) "
+                                                   "ON CONFLICT (day, page) DO UPDATE SET views = views + "
+                                                   "excluded.views"));
+        for (const Visits::PageViews &day : qAsConst(pending.views)) {
+            views.bind(1, day.day);
+            views.bind(2, day.page);
+            views.bind(3, day.views);
+            if (!views.run())
+                return rollback();
+        }
+        SqliteDatabase::Query visits(
+            db, QStringLiteral("INSERT INTO visits (start_hour, seconds, end_page, ended_by) VALUES (?, ?, ?, ?)"));
+        for (const Visits::Visit &visit : qAsConst(pending.visits)) {
+            visits.bind(1, visit.startHour);
+            visits.bind(2, visit.seconds);
+            visits.bind(3, visit.endPage);
+            visits.bind(4, int(visit.end));
+            if (!visits.run())
+                return rollback();
+        }
     }
     if (today != prunedDay) {
         const int oldest = today - KeepDays;
-        if (!query.exec(QStringLiteral("DELETE FROM page_views WHERE day < %1").arg(oldest))
-            || !query.exec(QStringLiteral("DELETE FROM visits WHERE start_hour < %1").arg(qint64(oldest) * 24)))
-            return rollback(query.lastError());
+        if (!db.exec(QStringLiteral("DELETE FROM page_views WHERE day < %1").arg(oldest))
+            || !db.exec(QStringLiteral("DELETE FROM visits WHERE start_hour < %1").arg(qint64(oldest) * 24)))
+            return rollback();
     }
-    if (!query.exec(QStringLiteral("COMMIT")))
-        return rollback(query.lastError());
+    if (!db.exec(QStringLiteral("COMMIT")))
+        return rollback();
     prunedDay = today;
     pending = Visits::Batch();
     return true;
 }
 
-VisitStore::Problem VisitStore::kindOf(const QSqlError &error) const
+void VisitStore::failWithDatabaseError()
 {
-    switch (error.nativeErrorCode().toInt() & 0xff) {
-    case SqliteFull:
+    fail(kindOf(db.errorCode()), db.errorText());
+}
+
+VisitStore::Problem VisitStore::kindOf(int sqliteCode)
+{
+    switch (sqliteCode) {
+    case SQLITE_FULL:
         return DiskFull;
-    case SqliteBusy:
-    case SqliteLocked:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
         return Locked;
-    case SqliteCorrupt:
-    case SqliteNotADatabase:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
         return Damaged;
-    case SqliteReadOnly:
-    case SqliteIoError:
-    case SqliteCantOpen:
+    case SQLITE_READONLY:
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
     default:
         return Unwritable;
     }

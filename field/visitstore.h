@@ -1,13 +1,12 @@
 #ifndef VISITSTORE_H
 #define VISITSTORE_H
 
+#include "sqlitedatabase.h"
 #include "visits.h"
 
 #include <QObject>
 #include <QSet>
 #include <QString>
-
-class QSqlError;
 
 // The visit statistics' SQLite database. It is used from one thread only, the
 // one that first writes (the guide gives it a thread of its own, so that a
@@ -40,7 +39,6 @@ public:
     static bool enabledByEnvironment();
 
     explicit VisitStore(const QString &path, qint64 maxBytes = DefaultMaxBytes, QObject *parent = nullptr);
-    ~VisitStore() override;
 
     QString path() const { return file; }
     // Writes what the batch holds, with what earlier writes left; false when
@@ -51,18 +49,17 @@ public:
 
 private:
     bool open();
-    Problem prepare(QString *why) const;
-    void close();
+    Problem prepare(QString *why);
     bool migrate();
     bool writePending(int today);
     void fail(Problem kind, const QString &why);
-    Problem kindOf(const QSqlError &error) const;
+    void failWithDatabaseError();
+    static Problem kindOf(int sqliteCode);
     void setAside(const QString &why);
 
     QString file;
-    QString connection;
     qint64 maxBytes = DefaultMaxBytes;
-    bool opened = false;
+    SqliteDatabase db;
     Visits::Batch pending;
     int prunedDay = -1;
     Problem problem = NoProblem;

@@ -1,5 +1,6 @@
 #include "field/fieldwatch.h"
 #include "field/picturestate.h"
+#include "field/sqlitedatabase.h"
 #include "field/screenserver.h"
 
 #include "shell/basewidget.h"
@@ -17,8 +18,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -119,22 +118,16 @@ void TestFieldWatch::visitsAndMetrics()
 #endif
     }
     // Written on the way out, though no batch was due yet.
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-    db.setDatabaseName(folder.filePath(QStringLiteral("state/visits.sqlite")));
-    QVERIFY(db.open());
-    {
-        QSqlQuery query(QStringLiteral("SELECT end_page, ended_by FROM visits ORDER BY rowid"), db);
-        QVERIFY(query.next());
-        QCOMPARE(query.value(0).toInt(), 61);
-        QCOMPARE(query.value(1).toInt(), 1);
-        QVERIFY(query.next());
-        QCOMPARE(query.value(0).toInt(), 62);
-        QCOMPARE(query.value(1).toInt(), 0);
-        QVERIFY(!query.next());
-    }
-    db.close();
-    db = QSqlDatabase();
-    QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    SqliteDatabase db;
+    QVERIFY(db.open(folder.filePath(QStringLiteral("state/visits.sqlite"))));
+    SqliteDatabase::Query query(db, QStringLiteral("SELECT end_page, ended_by FROM visits ORDER BY rowid"));
+    QVERIFY(query.next());
+    QCOMPARE(query.integer(0), qint64(61));
+    QCOMPARE(query.integer(1), qint64(1));
+    QVERIFY(query.next());
+    QCOMPARE(query.integer(0), qint64(62));
+    QCOMPARE(query.integer(1), qint64(0));
+    QVERIFY(!query.next());
 }
 
 // Off in /etc/default/quorvel-guide: no database, while the metrics still count.
@@ -272,22 +265,16 @@ void TestFieldWatch::terminatedGuideWritesItsCounts()
     QCOMPARE(guide.exitStatus(), QProcess::NormalExit);
     QCOMPARE(guide.exitCode(), 0);
 
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("terminated"));
-    db.setDatabaseName(state.filePath(QStringLiteral("visits.sqlite")));
-    QVERIFY(db.open());
-    {
-        QSqlQuery query(QStringLiteral("SELECT page, views FROM page_views ORDER BY page"), db);
-        QVERIFY(query.next());
-        QCOMPARE(query.value(0).toInt(), int(StartPageId));
-        QCOMPARE(query.value(1).toInt(), 1);
-        QVERIFY(query.next());
-        QCOMPARE(query.value(0).toInt(), int(HomePageId));
-        QCOMPARE(query.value(1).toInt(), 1);
-        QVERIFY(!query.next());
-    }
-    db.close();
-    db = QSqlDatabase();
-    QSqlDatabase::removeDatabase(QStringLiteral("terminated"));
+    SqliteDatabase db;
+    QVERIFY(db.open(state.filePath(QStringLiteral("visits.sqlite"))));
+    SqliteDatabase::Query query(db, QStringLiteral("SELECT page, views FROM page_views ORDER BY page"));
+    QVERIFY(query.next());
+    QCOMPARE(query.integer(0), qint64(StartPageId));
+    QCOMPARE(query.integer(1), qint64(1));
+    QVERIFY(query.next());
+    QCOMPARE(query.integer(0), qint64(HomePageId));
+    QCOMPARE(query.integer(1), qint64(1));
+    QVERIFY(!query.next());
 }
 
 void TestFieldWatch::screenshotMatchesTheWindow_data()

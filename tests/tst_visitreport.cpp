@@ -177,7 +177,7 @@ void TestVisitReport::refused_data()
     QTest::newRow("not a date") << QStringList{"report", "--since", "June", "x.sqlite"} << 2
                                 << "--since and --until take a date";
     QTest::newRow("no such file") << QStringList{"report", "missing.sqlite"} << 1 << "missing.sqlite: no such file";
-    QTest::newRow("not a database") << QStringList{"report", GUIDE_VISITS} << 1 << "guide-visits: ";
+    QTest::newRow("not a database") << QStringList{"report", GUIDE_VISITS} << 1 << "file is not a database";
     QTest::newRow("unknown command") << QStringList{"show"} << 2 << "unknown command show";
 }
 

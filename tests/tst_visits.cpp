@@ -1,10 +1,8 @@
+#include "field/sqlitedatabase.h"
 #include "field/visitrecorder.h"
 #include "field/visitstore.h"
 
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -48,31 +46,18 @@ void collect(QtMsgType type, const QMessageLogContext &context, const QString &m
 class Other
 {
 public:
-    explicit Other(const QString &path)
+    explicit Other(const QString &path) { db.open(path); }
+    QVariant value(const QString &sql) { return db.value(sql); }
+    bool exec(const QString &sql)
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
-        db.setDatabaseName(path);
-        db.open();
-    }
-    ~Other()
-    {
-        QSqlDatabase::database(QStringLiteral("other"), false).close();
-        QSqlDatabase::removeDatabase(QStringLiteral("other"));
-    }
-    QSqlQuery query() const { return QSqlQuery(QSqlDatabase::database(QStringLiteral("other"), false)); }
-    QVariant value(const QString &sql) const
-    {
-        QSqlQuery q = query();
-        return q.exec(sql) && q.next() ? q.value(0) : QVariant();
-    }
-    bool exec(const QString &sql) const
-    {
-        QSqlQuery q = query();
-        const bool ok = q.exec(sql);
+        const bool ok = db.exec(sql);
         if (!ok)
-            qInfo("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+            qInfo("%s: %s", qPrintable(sql), qPrintable(db.errorText()));
         return ok;
     }
+
+private:
+    SqliteDatabase db;
 };
 
 Visits::Batch visitsBatch(int count, int today = 20000)

@@ -14,6 +14,9 @@ namespace VisitGenerator {
 
 namespace {
 
+// M_PI is POSIX, not standard C++: MinGW has it only on request.
+constexpr double Pi = 3.14159265358979323846;
+
 // Visitors by weekday, Monday first: the showroom is shut on Sundays and
 // busiest on Saturdays.
 const double WeekdayVisits[7] = {90, 110, 120, 125, 150, 260, 0};
@@ -25,7 +28,7 @@ double normal(QRandomGenerator &random)
     // Box-Muller: enough for a plausible spread.
     const double u = qMax(1e-12, random.generateDouble());
     const double v = random.generateDouble();
-    return std::sqrt(-2 * std::log(u)) * std::cos(2 * M_PI * v);
+    return std::sqrt(-2 * std::log(u)) * std::cos(2 * Pi * v);
 }
 
 int pick(QRandomGenerator &random, const double *weights, int count)
@@ -101,7 +104,7 @@ Written generate(const QString &database, const QDate &lastDay, int days, quint3
     for (QDate date = lastDay.addDays(1 - days); date <= lastDay; date = date.addDays(1)) {
         const int day = int(epoch.daysTo(date));
         // Quieter in high summer, busier before Christmas, and a day's own luck.
-        const double season = 1 + 0.25 * std::cos(2 * M_PI * (date.dayOfYear() - 350) / 365.0);
+        const double season = 1 + 0.25 * std::cos(2 * Pi * (date.dayOfYear() - 350) / 365.0);
         const double expected = WeekdayVisits[date.dayOfWeek() - 1] * season * std::exp(0.2 * normal(random));
         const int visits = expected > 0 ? int(expected) : 0;
         QMap<int, int> views;

@@ -2,6 +2,7 @@
 
 #include "visitgenerator.h"
 
+#include "field/sqlitedatabase.h"
 #include "field/visits.h"
 #include "pages/catalogue.h"
 #include "shell/guidefont.h"
@@ -10,9 +11,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTextStream>
 #include <QVariant>
 
@@ -181,53 +179,50 @@ bool VisitReport::read(const QStringList &databases, const QDate &since, const Q
             *error = QStringLiteral("%1: no such file").arg(database);
             return false;
         }
-        const QString connection = QStringLiteral("report-%1").arg(report->panels.size());
-        bool ok = true;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-            db.setDatabaseName(database);
-            // A copy off a panel is only read.
-            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-            QSqlQuery query(db);
-            ok = db.open()
-                && query.exec(QStringLiteral("SELECT start_hour, seconds, end_page, ended_by FROM visits WHERE "
-                                             "start_hour >= %1 AND start_hour < %2")
-                                  .arg(qMax<qint64>(firstDay, -1000000) * 24)
-                                  .arg((qMin<qint64>(lastDay, 1000000) + 1) * 24));
-            int visits = 0;
-            while (ok && query.next()) {
-                const qint64 hour = query.value(0).toLongLong();
+        // A copy off a panel is only read.
+        SqliteDatabase db;
+        bool ok = db.open(database, SqliteDatabase::Mode::ReadOnly);
+        int visits = 0;
+        if (ok) {
+            SqliteDatabase::Query query(db,
+                                        QStringLiteral("SELECT start_hour, seconds, end_page, ended_by FROM visits "
+                                                       "WHERE start_hour >= %1 AND start_hour < %2")
+                                            .arg(qMax<qint64>(firstDay, -1000000) * 24)
+                                            .arg((qMin<qint64>(lastDay, 1000000) + 1) * 24));
+            while (query.next()) {
+                const qint64 hour = query.integer(0);
                 const qint64 day = hour / 24;
                 seenFirst = qMin(seenFirst, day);
                 seenLast = qMax(seenLast, day);
                 ++report->visitsByDay[Epoch.addDays(day)];
                 ++report->visitsByHour[int(hour % 24)];
-                report->seconds << query.value(1).toInt();
-                ++report->endsByPage[query.value(2).toInt()];
-                report->endedByIdle += query.value(3).toInt() == int(Visits::End::Idle) ? 1 : 0;
+                report->seconds << int(query.integer(1));
+                ++report->endsByPage[int(query.integer(2))];
+                report->endedByIdle += query.integer(3) == int(Visits::End::Idle) ? 1 : 0;
                 ++visits;
             }
-            ok = ok
-                && query.exec(QStringLiteral("SELECT page, sum(views) FROM page_views WHERE day >= %1 AND day <= %2 "
-                                             "GROUP BY page")
-                                  .arg(qMax<qint64>(firstDay, -1000000))
-                                  .arg(qMin<qint64>(lastDay, 1000000)));
-            while (ok && query.next()) {
-                const int page = query.value(0).toInt();
-                const qint64 views = query.value(1).toLongLong();
+            ok = !query.hasFailed();
+        }
+        if (ok) {
+            SqliteDatabase::Query query(db,
+                                        QStringLiteral("SELECT page, sum(views) FROM page_views WHERE day >= %1 "
+                                                       "AND day <= %2 GROUP BY page")
+                                            .arg(qMax<qint64>(firstDay, -1000000))
+                                            .arg(qMin<qint64>(lastDay, 1000000)));
+            while (query.next()) {
+                const int page = int(query.integer(0));
+                const qint64 views = query.integer(1);
                 report->viewsByPage[page] += views;
                 if (const char *model = Catalogue::pageModel(page))
                     report->viewsByModel[QLatin1String(model)] += views;
             }
-            if (!ok)
-                *error = QStringLiteral("%1: %2").arg(
-                    database, query.lastError().isValid() ? query.lastError().text() : db.lastError().text());
-            report->visitsByPanel[database] = visits;
-            db.close();
+            ok = !query.hasFailed();
         }
-        QSqlDatabase::removeDatabase(connection);
-        if (!ok)
+        if (!ok) {
+            *error = QStringLiteral("%1: %2").arg(database, db.errorText());
             return false;
+        }
+        report->visitsByPanel[database] = visits;
         report->panels << database;
     }
     std::sort(report->seconds.begin(), report->seconds.end());

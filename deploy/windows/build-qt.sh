@@ -22,6 +22,7 @@ TARGET=x86_64-w64-mingw32
 CONFIGURE_ONLY=no
 [ "${1:-}" = --configure-only ] && CONFIGURE_ONLY=yes
 T0=$(date +%s)
+HERE=$(cd "$(dirname "$0")" && pwd)
 
 sudo=
 [ "$(id -u)" -eq 0 ] || sudo=sudo
@@ -32,20 +33,10 @@ apt_install() {
 apt_install build-essential perl python3 xz-utils patch dpkg-dev \
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libwine-dev >/dev/null
 
-# The source package. apt-get source needs deb-src entries, which a fresh
-# Debian does not have: they are made from the system's deb entries in an apt
-# state of this build's own, so that the system's sources stay as they are.
+# The source package, from Debian's archive.
 mkdir -p "$WORK" "$SRCPKG"
 if ! ls "$SRCPKG"/qtbase-opensource-src_${VERSION}+dfsg.orig.tar.xz >/dev/null 2>&1; then
-    apt="$WORK/apt"
-    mkdir -p "$apt/sources.d" "$apt/lists/partial" "$apt/cache"
-    { cat /etc/apt/sources.list.d/*.sources 2>/dev/null || true; } | sed 's/^Types: .*/Types: deb-src/' >"$apt/sources.d/src.sources"
-    { cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null || true; } | sed -n 's/^deb /deb-src /p' >"$apt/src.list"
-    set -- -o Dir::Etc::SourceList="$apt/src.list" -o Dir::Etc::SourceParts="$apt/sources.d" \
-        -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache" -o Debug::NoLocking=1
-    apt-get "$@" update -qq
-    (cd "$SRCPKG" && apt-get "$@" source --download-only qtbase-opensource-src)
-    set --
+    "$HERE/debian-source.sh" qtbase-opensource-src "$SRCPKG"
 fi
 ls "$SRCPKG"/qtbase-opensource-src_${VERSION}+dfsg.orig.tar.xz >/dev/null ||
     { echo "build-qt.sh: Debian's source is not Qt $VERSION" >&2; exit 1; }

@@ -4,6 +4,7 @@
 # Everything goes into build-windows/:
 #   qt5-mingw/   Qt 5 for Windows: unpacked from ../shared/windows/qt5-mingw.tar.xz
 #                (or QUORVEL_QT_CACHE) when its checksum is right, else built
+#   sqlite/      SQLite for the visit statistics, built from Debian's source
 #   deploy/      the guide as installed, with the demo pictures beside it
 #   quorvel-guide-VERSION-win64-setup.exe and quorvel-guide-VERSION-win64.zip,
 #                both made by CPack
@@ -17,6 +18,7 @@ cd "$(dirname "$0")/../.."
 OUT=build-windows
 WINE_RUN="$PWD/deploy/windows/wine-run.sh"
 QT="$PWD/$OUT/qt5-mingw"
+SQLITE="$PWD/$OUT/sqlite"
 CACHE="${QUORVEL_QT_CACHE:-../shared/windows/qt5-mingw.tar.xz}"
 CACHE_SHA256=f2d47d89a88d6d58badf613a2991aec8f2bab0d71a8dccf68afe7b421d2761f3
 # The tests to build and run under Wine: those with ctest's label "wine"
@@ -70,19 +72,24 @@ qt() {
     PREFIX="$QT" WORK="$PWD/$OUT/qt-build" SRCPKG="$PWD/$OUT/qt-source" deploy/windows/build-qt.sh
 }
 
+sqlite() {
+    [ -f "$SQLITE/lib/libsqlite3.a" ] || PREFIX="$SQLITE" deploy/windows/build-sqlite.sh
+}
+
 # Installing and packaging take what compile() built, not every target: the
 # slow tests are not built for Windows.
 configure() {
     launcher=
     command -v ccache >/dev/null 2>&1 && launcher=-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
     cmake -S . -B "$OUT" -DCMAKE_TOOLCHAIN_FILE="$PWD/deploy/windows/mingw-w64.cmake" -DQT_MINGW_PREFIX="$QT" \
-        -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON $launcher >/dev/null
+        -DSQLite3_INCLUDE_DIR="$SQLITE/include" -DSQLite3_LIBRARY="$SQLITE/lib/libsqlite3.a" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON $launcher >/dev/null
 }
 
 compile() {
     # shellcheck disable=SC2046
-    cmake --build "$OUT" -j "$(nproc)" --target quorvel-guide guide-pictures windows-demo-pictures $(wine_test_names) \
+    cmake --build "$OUT" -j "$(nproc)" --target quorvel-guide guide-pictures guide-visits windows-demo-pictures \
+        $(wine_test_names) \
         >"$OUT/build.log" 2>&1 || { grep -E 'error|Error' "$OUT/build.log" | head -40; die "the build failed (see $OUT/build.log)"; }
     ! grep -q 'warning:' "$OUT/build.log" || die "the build has warnings (see $OUT/build.log)"
 }
@@ -169,6 +176,7 @@ fi
 
 : >"$OUT/times.txt"
 timed "Qt for Windows" qt
+timed "SQLite for Windows" sqlite
 timed "configure" configure
 timed "cross-build" compile
 timed "deploy folder" lay_out

@@ -118,6 +118,19 @@ walk() {
     grep 'sltIndexChanged' "$CHECKS/guide.err" | sed 's/^/  /'
 }
 
+# The visit statistics the walk left, in the guide's AppData folder, read by
+# the installed report: one visit (home, a question page, home) in six page
+# views; the visit still going at Alt+F4 is not counted.
+visits_database() { ls "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/quorvel-guide/visits.sqlite 2>/dev/null | head -1; }
+visits_counted() {
+    database=$(visits_database)
+    [ -n "$database" ] || { echo "  no visits.sqlite in the guide's AppData folder"; return 1; }
+    wine "$FOLDER_WIN\\guide-visits.exe" report "$(winpath "$database")" >"$CHECKS/visits.txt" 2>&1 || return 1
+    sed -n 's/^  \([0-9]* visits, [0-9]* page views\).*/  \1/p' "$CHECKS/visits.txt"
+    grep -q '^  1 visits, 6 page views' "$CHECKS/visits.txt" &&
+        grep -A1 '^Where visits end' "$CHECKS/visits.txt" | grep -q '^  14 question'
+}
+
 one_debug_line() { # row
     [ "$(grep -c 'sltIndexChanged' "$CHECKS/guide.err")" = 1 ] && grep -Eq "sltIndexChanged\(int\) $1( |\r?\$)" "$CHECKS/guide.err"
 }
@@ -139,6 +152,7 @@ setting_is() { # variable [text, or nothing for none]
 idle_seconds() { setting_is QUORVEL_GUIDE_IDLE_SECONDS "$@"; }
 HOURS='Mon-Fri 08:00-19:00, Sat 09:00-14:00'
 screen_hours() { setting_is QUORVEL_GUIDE_SCREEN_HOURS "$@"; }
+statistics() { setting_is QUORVEL_GUIDE_STATISTICS "$@"; }
 registered() { # value [text]
     wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\quorvel-guide' /v "$1" 2>/dev/null |
         grep -q "$1.*${2:-}"
@@ -210,7 +224,7 @@ install_guide "$SETUP"
 echo "  silent install: $(($(date +%s) - start)) s"
 check "installed into $FOLDER_WIN" [ -f "$FOLDER/quorvel-guide.exe" ]
 for file in Qt5Core.dll Qt5Gui.dll Qt5Widgets.dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll \
-    platforms/qwindows.dll imageformats/qjpeg.dll styles/qwindowsvistastyle.dll Uninstall.exe \
+    guide-visits.exe platforms/qwindows.dll imageformats/qjpeg.dll styles/qwindowsvistastyle.dll Uninstall.exe \
     top.jpg home.jpg home_page.png 363ku_detial.jpg; do
     [ -f "$FOLDER/$file" ] || fail "installed: $file"
 done
@@ -219,7 +233,10 @@ ls "$FOLDER/demo-pictures" | wc -l >"$CHECKS/demo-count"
 check "a Start-menu entry" [ -f "$MENU/Quorvel Guide.lnk" ]
 check "an uninstaller in the system's list" registered UninstallString
 
+# Counted afresh: the prefix may be an earlier run's.
+rm -rf "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/quorvel-guide
 walk
+check "the walk's visit counted on Windows, read back by guide-visits.exe" visits_counted
 
 # Qt's own options arrive through the wide command line.
 check "-platform nosuchplatform reaches Qt, which names it" names_bad_platform
@@ -247,9 +264,10 @@ site_kept() { (cd / && sha256sum --quiet -c "$CHECKS/site.sha256"); }
 check "no /IDLE: the guide stays where the visitor left it" idle_seconds
 # The hours as a deployer types them, unquoted: the option runs to the next
 # slash. (Quoted here, Wine would hand the installer backslashes before the quotes.)
-install_guide "$SETUP" "/IDLE=45 /HOURS=$HOURS"
+install_guide "$SETUP" "/IDLE=45 /STATISTICS=off /HOURS=$HOURS"
 check "reinstall with /IDLE=45: the system environment asks for 45 s" idle_seconds 45
 check "reinstall with /HOURS=$HOURS: the opening hours as given" screen_hours "$HOURS"
+check "reinstall with /STATISTICS=off: the visit statistics off" statistics off
 check "reinstall: the site's pictures are kept as they were" site_kept
 check "reinstall: a missing demo picture is put back" cmp -s "$FOLDER/page1.jpg" "$FOLDER/demo-pictures/page1.jpg"
 if [ -f "$UPGRADE" ]; then
@@ -259,6 +277,9 @@ if [ -f "$UPGRADE" ]; then
         registered DisplayVersion 99.0.0
     check "upgrade without /IDLE: the setting is kept" idle_seconds 45
     check "upgrade without /HOURS: the setting is kept" screen_hours "$HOURS"
+    install_guide "$UPGRADE" /STATISTICS=on
+    check "upgrade with /STATISTICS=on: the visit statistics on" statistics
+    install_guide "$UPGRADE" /STATISTICS=off
 fi
 
 wine "$FOLDER_WIN\\Uninstall.exe" /S
@@ -267,7 +288,9 @@ check "uninstall: the program is gone" program_gone
 check "uninstall: the Start-menu entry is gone" [ ! -e "$MENU/Quorvel Guide.lnk" ]
 check "uninstall: the idle setting is gone" idle_seconds
 check "uninstall: the opening hours are gone" screen_hours
+check "uninstall: the statistics setting is gone" statistics
 check "uninstall: the site's pictures are kept as they were" site_kept
+check "uninstall: the visit statistics are kept" [ -s "$(visits_database)" ]
 check "uninstall: every other picture is kept" [ "$(ls "$FOLDER" | grep -c '\.\(jpg\|png\)$')" = "$(($(cat "$CHECKS/demo-count") + 1))" ]
 
 echo "$failures failed"
