@@ -1,7 +1,7 @@
 #include "field/fieldwatch.h"
 #include "field/picturestate.h"
-#include "field/sqlitedatabase.h"
 #include "field/screenserver.h"
+#include "field/sqlitedatabase.h"
 
 #include "shell/basewidget.h"
 #include "shell/idlereturn.h"
