@@ -201,9 +201,11 @@ class Serial:
             self.seen = b''
         self.sock.sendall(command.encode() + b'; echo "@@@$?@@@"\n')
         found = self.wait_for(rb'@@@(\d+)@@@', limit)
-        # What came before the marker, without the echoed command line.
+        # What came before the marker, without the echoed command line. The
+        # line end after the last command's marker may arrive only now: it
+        # is not the end of the echoed line.
         text = found.string[:found.start()].decode(errors='replace').replace('\r', '')
-        text = re.sub('\x1b\\[[0-9;?]*[a-zA-Z]', '', text)
+        text = re.sub('\x1b\\[[0-9;?]*[a-zA-Z]', '', text).lstrip('\n')
         output = text.split('\n', 1)[1] if '\n' in text else ''
         if found.group(1) != b'0':
             fail('in the guest, %r ended with %s:\n%s' % (command, found.group(1).decode(), output))
