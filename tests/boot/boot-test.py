@@ -613,7 +613,8 @@ def kernel_update(guest, screen):
     # 1.5 min. The path from apt to the boot entry is the same.
     initrd = '/etc/initramfs-tools/conf.d/boot-test'
     guest.serial.run('echo MODULES=dep >' + initrd)
-    new = guest.serial.run('uname -r').strip()
+    # The last word: a console line that came late may stand before it.
+    new = guest.serial.run('uname -r').split()[-1]
     downloaded = os.listdir(os.path.join(guest.share, 'kernel'))
     old = next(re.match(r'linux-image-(\d\S+?)_', name).group(1) for name in downloaded
                if re.match(r'linux-image-\d', name) and new not in name)
