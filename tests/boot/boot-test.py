@@ -891,7 +891,10 @@ def visits_cut(guest, screen):
     db.close()
     print('boot-test: cut while visits are written: %d visits pressed, %d in the database; integrity_check: %s'
           % (len(visits), kept, whole), flush=True)
-    if whole != 'ok' or kept == 0:
+    # The cut may land inside the batch being written, which then is lost:
+    # the pressing lasts less than the minute a cut may cost. The promise is
+    # a whole database.
+    if whole != 'ok':
         fail('the visits\' database after the cut: %s, %d visits' % (whole, kept))
 
 
