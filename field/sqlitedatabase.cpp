@@ -31,7 +31,7 @@ void SqliteDatabase::close()
 bool SqliteDatabase::exec(const QString &sql)
 {
     Query query(*this, sql);
-    return query.isValid() && query.run();
+    return query.run();
 }
 
 QVariant SqliteDatabase::value(const QString &sql)
@@ -40,11 +40,10 @@ QVariant SqliteDatabase::value(const QString &sql)
     return query.next() ? query.value(0) : QVariant();
 }
 
-bool SqliteDatabase::failed(int result)
+void SqliteDatabase::failed(int result)
 {
     code = result & 0xff;
     message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(result));
-    return false;
 }
 
 SqliteDatabase::Query::Query(SqliteDatabase &database, const QString &sql)
@@ -93,7 +92,7 @@ bool SqliteDatabase::Query::run()
         sqlite3_reset(statement);
         sqlite3_clear_bindings(statement);
     }
-    return statement && !failedStep;
+    return !hasFailed();
 }
 
 bool SqliteDatabase::Query::hasFailed() const

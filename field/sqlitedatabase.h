@@ -45,7 +45,6 @@ public:
         Query(const Query &) = delete;
         Query &operator=(const Query &) = delete;
 
-        bool isValid() const { return statement != nullptr; }
         // The parameters are numbered from 1.
         void bind(int parameter, qint64 value);
         // True while there is a row; false at the end, and on a failure.
@@ -64,7 +63,7 @@ public:
     };
 
 private:
-    bool failed(int result);
+    void failed(int result);
 
     sqlite3 *db = nullptr;
     int code = 0;
